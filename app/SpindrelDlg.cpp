@@ -1,0 +1,233 @@
+#include "app/SpindrelDlg.h"
+
+#include <shellapi.h>
+
+#include "app/AboutDlg.h"
+#include "app/Config.h"
+#include "engine/Capture.h"
+#include "res/resource.h"
+
+const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
+    OnMessage<WM_SYSCOMMAND>(&CSpindrelDlg::OnSysCommand),
+    OnMessage<WM_PAINT>(&CSpindrelDlg::OnPaint),
+    OnMessage<WM_QUERYDRAGICON>(&CSpindrelDlg::OnQueryDragIcon),
+    OnMessage<WM_INITMENUPOPUP>(&CSpindrelDlg::OnInitMenuPopup),
+    OnCommand(IDCANCEL, &CSpindrelDlg::OnMinimizeToTray),
+    OnCommand(ID_ABOUT, &CSpindrelDlg::OnAbout),
+    OnUpdateCommand(ID_AUTO_RESUME_DOWNLOADS, &CSpindrelDlg::OnUpdateAutoResumeDownloads),
+    OnCommand(ID_AUTO_RESUME_DOWNLOADS, &CSpindrelDlg::ToggleAutoResumeDownloads),
+    OnCommand(ID_RUN_AT_STARTUP, &CSpindrelDlg::ToggleRunAtStartup),
+    OnUpdateCommand(ID_RUN_AT_STARTUP, &CSpindrelDlg::QueryRunAtStartup),
+    OnMessage<WM_TRAY_NOTIFY>(&CSpindrelDlg::OnTrayNotify),
+    OnCommand(ID_EXIT, &CSpindrelDlg::OnExit),
+    OnCommand(IDC_ACCELERATE, &CSpindrelDlg::OnAccelerate),
+    OnMessage<WM_TIMER>(&CSpindrelDlg::OnTimer),
+    OnCommand(IDC_RUN_CLIENT, &CSpindrelDlg::LaunchClient),
+    OnUpdateCommand(ID_AUTORUN_CLIENT, &CSpindrelDlg::OnUpdateRunClientOnStart),
+    OnCommand(ID_AUTORUN_CLIENT, &CSpindrelDlg::ToggleRunClientOnStart),
+    OnCommand(IDC_QUIT, &CSpindrelDlg::OnQuit),
+    OnMessage<WM_CTLCOLOR_ANY>(&CSpindrelDlg::OnCtlColor),
+    OnMessage<WM_ERASEBKGND>(&CSpindrelDlg::OnEraseBkgnd),
+    OnCommand(IDC_CONNECTION_TYPE, &CSpindrelDlg::OnConnectionTypeCommand),
+    OnCommandRange(ID_PAGE_TIPS, ID_PAGE_MEDIA, &CSpindrelDlg::OnOpenWebPage),
+    OnNotify(IDC_INTERFACE_LIST, CBN_SELCHANGE, &CSpindrelDlg::OnInterfaceSelChange),
+}};
+
+CSpindrelDlg::CSpindrelDlg(CWnd* parent)
+    : CDialog(IDD_SPINDREL_DIALOG, parent), acceleratedTimeText(" 0 hrs :  0 mins :  0 secs")
+{
+    CWinApp* app = AfxGetApp();
+    appIcon = app ? app->LoadIcon(IDR_MAINFRAME) : ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    ReadAutoResumeDownloads();
+}
+
+CSpindrelDlg::~CSpindrelDlg() = default;
+
+void CSpindrelDlg::DoDataExchange(CDataExchange* dx)
+{
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDCANCEL, minimizeButton);
+    DDX_Control(dx, IDC_ACCELERATE, accelerateButton);
+    DDX_Control(dx, IDC_QUIT, quitButton);
+    DDX_Text(dx, IDC_BYTES_RECEIVED, bytesReceivedText);
+    DDX_Text(dx, IDC_BYTES_SENT, bytesSentText);
+    DDX_Text(dx, IDC_CONNECTED_TIME, connectedTimeText);
+    DDX_Text(dx, IDC_CONNECTION_STATUS, connectionStatusText);
+    DDX_Control(dx, IDC_RUN_CLIENT, runClientButton);
+    DDX_Text(dx, IDC_CONNECTION_TYPE, connectionTypeText);
+    DDX_Control(dx, IDC_CONNECTED_TIME, connectedTimeStatic);
+    DDX_Control(dx, IDC_BYTES_SENT, bytesSentStatic);
+    DDX_Control(dx, IDC_BYTES_RECEIVED, bytesReceivedStatic);
+    DDX_Control(dx, IDC_CONNECTION_TYPE, connectionTypeStatic);
+    DDX_Control(dx, IDC_CONNECTION_STATUS, connectionStatusStatic);
+    DDX_Text(dx, IDC_ACCELERATED_TIME, acceleratedTimeText);
+    DDX_Control(dx, IDC_INTERFACE_LIST, interfaceCombo);
+}
+
+BOOL CSpindrelDlg::OnInitDialog()
+{
+    // 1. The first data exchange binds the controls and shows the (empty) status texts.
+    CDialog::OnInitDialog();
+
+    // 2. The About item at the end of the system menu.
+    CMenu systemMenu = GetSystemMenu(FALSE);
+    if (systemMenu.m_hMenu) {
+        char aboutText[128] = {};
+        if (::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, aboutText, sizeof aboutText) > 0) {
+            systemMenu.AppendMenu(MF_SEPARATOR);
+            systemMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutText);
+        }
+    }
+
+    // 3-6. Preferences (the stored interface position among them), the interface list, the
+    // status refresh, and the window's place.
+    LoadPreferences();
+    FillInterfaceList();
+    SetTimer(TIMER_STATUS_REFRESH, 1000, nullptr);
+    CenterWindow();
+
+    // 7. The notification-area icon; its right-click menu is the Settings menu (resource 129).
+    trayIcon.CreateTrayIcon(this, WM_TRAY_NOTIFY, config::productName, appIcon, IDR_SETTINGS_MENU, FALSE);
+
+    // 8. Tooltips of the buttons.
+    CString tip;
+    tip.Format("Run %s", config::clientName);
+    runClientButton.SetTooltipText(tip, TRUE);
+    tip.Format("Accelerate %s", config::clientName);
+    accelerateButton.SetTooltipText(tip, TRUE);
+    quitButton.SetTooltipText("Exit", TRUE);
+    minimizeButton.SetTooltipText("Save", TRUE);
+
+    // 9. Start Tarvo when the user asked for it.
+    ReadRunClientOnStart();
+    if (runClientOnStart)
+        LaunchClient();
+
+    // 10-13. Sockets, the local addresses, and acceleration switched on with the toggle pressed.
+    WSADATA wsaData;
+    ::WSAStartup(MAKEWORD(1, 1), &wsaData);
+    localAddressCount = BuildLocalAddressTable(localAddresses, kLocalAddressCapacity);
+    OnAccelerate();
+    accelerateButton.SetCheck(BST_CHECKED);
+
+    return TRUE;
+}
+
+void CSpindrelDlg::OnSysCommand(UINT id, LPARAM)
+{
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    Default();
+}
+
+void CSpindrelDlg::OnAbout()
+{
+    CAboutDlg about;
+    about.DoModal();
+}
+
+void CSpindrelDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    CRect client;
+    GetClientRect(&client);
+    const int x = (client.Width() - iconWidth + 1) / 2;
+    const int y = (client.Height() - iconHeight + 1) / 2;
+    dc.DrawIcon(x, y, appIcon);
+}
+
+HCURSOR CSpindrelDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(appIcon);
+}
+
+void CSpindrelDlg::OnInitMenuPopup(CMenu* popup, UINT, BOOL)
+{
+    UpdateMenuItems(popup);
+}
+
+void CSpindrelDlg::OnMinimizeToTray()
+{
+    SavePreferences();
+    CSystemTray::AnimateToTray(this, FALSE);
+}
+
+LRESULT CSpindrelDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    if (lParam == WM_LBUTTONDBLCLK)
+        CSystemTray::AnimateFromTray(this, FALSE);
+    return trayIcon.HandleTrayMessage(wParam, lParam);
+}
+
+void CSpindrelDlg::OnUpdateAutoResumeDownloads(CCmdUI* item)
+{
+    item->SetCheck(autoResumeDownloads ? 1 : 0);
+}
+
+void CSpindrelDlg::OnUpdateRunClientOnStart(CCmdUI* item)
+{
+    ReadRunClientOnStart();
+    item->SetCheck(runClientOnStart ? 1 : 0);
+}
+
+void CSpindrelDlg::OnExit()
+{
+    KillTimer(TIMER_STATUS_REFRESH);
+    EndDialog(0);
+}
+
+void CSpindrelDlg::OnQuit()
+{
+    KillTimer(TIMER_STATUS_REFRESH);
+    OnCancel(); // the framework's cancel: the dialog ends with IDCANCEL
+}
+
+void CSpindrelDlg::OnTimer(UINT_PTR id)
+{
+    if (id == TIMER_STATUS_REFRESH)
+        RefreshStatus();
+    else if (id == TIMER_ACCELERATED_CLOCK)
+        TickAcceleratedClock();
+}
+
+HBRUSH CSpindrelDlg::OnCtlColor(CDC* dc, CWnd*, UINT kind)
+{
+    if (kind == CTLCOLOR_STATIC) {
+        // Labels and value fields alike let the window's background show through.
+        dc->SetBkMode(TRANSPARENT);
+        return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+    }
+    return reinterpret_cast<HBRUSH>(Default());
+}
+
+BOOL CSpindrelDlg::OnEraseBkgnd(CDC*)
+{
+    return static_cast<BOOL>(Default());
+}
+
+void CSpindrelDlg::OnConnectionTypeCommand() {}
+
+void CSpindrelDlg::OnOpenWebPage(UINT id)
+{
+    const char* address = nullptr;
+    switch (id) {
+    case ID_PAGE_TIPS: address = config::tipsPage; break;
+    case ID_PAGE_HELP: address = config::helpPage; break;
+    case ID_PAGE_FILE_SHARING: address = config::fileSharingPage; break;
+    case ID_PAGE_TORRENTS: address = config::torrentsPage; break;
+    case ID_PAGE_EMUSIC: address = config::eMusicPage; break;
+    case ID_PAGE_MEDIA: address = config::mediaPage; break;
+    default: return;
+    }
+    ::ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+}

@@ -1,0 +1,105 @@
+#pragma once
+// CSpindrelDlg: the main window, and the holder of the program's state (status texts, clocks,
+// interface table, preference flags).
+
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <cstdint>
+
+#include "controls/ButtonST.h"
+#include "controls/SystemTray.h"
+#include "framework/Afx.h"
+
+class CSpindrelDlg : public CDialog {
+public:
+    static const MessageMap messageMap;
+
+    explicit CSpindrelDlg(CWnd* parent = nullptr);
+    ~CSpindrelDlg() override;
+
+    const MessageMap* GetMessageMap() const override { return &messageMap; }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    // Brings the check marks of a pop-up menu (the tray's Settings menu) up to date before it opens.
+    virtual void OnInitMenuPopup(CMenu* popup, UINT index, BOOL systemMenu);
+
+    // Message and command handlers.
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnMinimizeToTray();
+    void OnAbout();
+    void OnUpdateAutoResumeDownloads(CCmdUI* item);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnExit();
+    void OnTimer(UINT_PTR id);
+    void OnUpdateRunClientOnStart(CCmdUI* item);
+    void OnQuit();
+    HBRUSH OnCtlColor(CDC* dc, CWnd* window, UINT kind);
+    BOOL OnEraseBkgnd(CDC* dc);
+    void OnConnectionTypeCommand();
+    void OnOpenWebPage(UINT id);
+
+    // Preferences, start with Windows and client launch.
+    void ReadAutoResumeDownloads();
+    void ToggleAutoResumeDownloads();
+    void ReadRunClientOnStart();
+    void ToggleRunClientOnStart();
+    void ToggleRunAtStartup();
+    void QueryRunAtStartup(CCmdUI* item);
+    void LoadPreferences();
+    void SavePreferences();
+    void LaunchClient();
+
+    // Interface list and status refresh.
+    void FillInterfaceList();
+    void OnInterfaceSelChange();
+    MIB_IFROW ReadSelectedRow();
+    void RefreshStatus();
+    void TickConnectedClock();
+
+    // Acceleration.
+    void OnAccelerate();
+    void TickAcceleratedClock();
+
+    // Fields, in this order.
+    HICON appIcon = nullptr; // shared resource icon from LoadIcon: the system frees it with the module
+    bool autoResumeDownloads = false;
+    bool runAtStartup = false;
+    std::int32_t checkPeriodUnit = 0;
+    CSystemTray trayIcon;
+    CButtonST quitButton;
+    CButtonST minimizeButton;
+    CButtonST accelerateButton;
+    CString interfaceEntryText;
+    CString bytesReceivedText;
+    CString bytesSentText;
+    CString connectedTimeText;
+    CString connectionStatusText;
+    CButtonST runClientButton;
+    CString connectionTypeText;
+    bool runClientOnStart = false;
+    CString checkPeriodText;
+    CString accelerateNText;
+    CStatic connectedTimeStatic;
+    CStatic bytesSentStatic;
+    CStatic bytesReceivedStatic;
+    CStatic connectionTypeStatic;
+    CStatic connectionStatusStatic;
+    CString acceleratedTimeText;
+    std::int32_t acceleratedSeconds = 0;
+    std::int32_t acceleratedMinutes = 0;
+    std::int32_t acceleratedHours = 0;
+    std::int32_t connectedHours = 0;
+    std::int32_t connectedMinutes = 0;
+    std::int32_t connectedSeconds = 0;
+    MIB_IFTABLE* ifTable = nullptr;
+    ULONG ifTableSize = 0;
+    CComboBox interfaceCombo;
+    std::int32_t selectedInterface = 0;
+    std::int32_t interfaceRows[256] = {}; // list position -> table row; only the first GetCount() mean anything
+};

@@ -1,0 +1,10 @@
+#include "controls/ButtonST.h"
+
+const MessageMap CButtonST::messageMap{&CButton::messageMap, {}};
+
+void CButtonST::SetTooltipText(LPCSTR, BOOL) {}
+
+BOOL CButtonST::PreTranslateMessage(MSG* msg)
+{
+    return CButton::PreTranslateMessage(msg);
+}

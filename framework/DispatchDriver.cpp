@@ -1,0 +1,96 @@
+#include "framework/DispatchDriver.h"
+
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <vector>
+
+BOOL COleDispatchDriver::CreateDispatch(LPCSTR progId)
+{
+    ReleaseDispatch();
+    if (!progId)
+        return FALSE;
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, progId, -1, nullptr, 0);
+    if (wideLength <= 0)
+        return FALSE;
+    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
+    ::MultiByteToWideChar(CP_ACP, 0, progId, -1, wide.data(), wideLength);
+
+    CLSID clsid;
+    if (FAILED(::CLSIDFromProgID(wide.data(), &clsid)))
+        return FALSE;
+    IUnknown* unknown = nullptr;
+    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
+                                  reinterpret_cast<void**>(&unknown))) ||
+        !unknown)
+        return FALSE;
+    IDispatch* dispatch = nullptr;
+    const HRESULT hr = unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    unknown->Release();
+    if (FAILED(hr) || !dispatch)
+        return FALSE;
+    m_lpDispatch = dispatch;
+    return TRUE;
+}
+
+void COleDispatchDriver::AttachDispatch(IDispatch* dispatch)
+{
+    ReleaseDispatch();
+    m_lpDispatch = dispatch;
+}
+
+void COleDispatchDriver::ReleaseDispatch()
+{
+    if (m_lpDispatch) {
+        m_lpDispatch->Release();
+        m_lpDispatch = nullptr;
+    }
+}
+
+HRESULT COleDispatchDriver::Invoke(DISPID id, VARIANTARG* arguments, UINT count)
+{
+    if (!m_lpDispatch)
+        return E_POINTER;
+    DISPPARAMS params{};
+    params.rgvarg = arguments;
+    params.cArgs = count;
+    EXCEPINFO exception{};
+    UINT argumentError = 0;
+    const HRESULT hr =
+        m_lpDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &exception, &argumentError);
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrHelpFile);
+    return hr;
+}
+
+HRESULT COleDispatchDriver::InvokeMethod(DISPID id)
+{
+    return Invoke(id, nullptr, 0);
+}
+
+HRESULT COleDispatchDriver::InvokeMethod(DISPID id, LONG value)
+{
+    VARIANTARG argument;
+    ::VariantInit(&argument);
+    argument.vt = VT_I4;
+    argument.lVal = value;
+    return Invoke(id, &argument, 1);
+}
+
+HRESULT COleDispatchDriver::InvokeMethod(DISPID id, LPCSTR text)
+{
+    if (!m_lpDispatch)
+        return E_POINTER;
+    VARIANTARG argument;
+    ::VariantInit(&argument);
+    argument.vt = VT_BSTR;
+    const int wideLength = text ? ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0) : 0;
+    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength > 0 ? wideLength : 1), L'\0');
+    if (wideLength > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), wideLength);
+    argument.bstrVal = ::SysAllocString(wide.data());
+    const HRESULT hr = Invoke(id, &argument, 1);
+    ::VariantClear(&argument);
+    return hr;
+}
