@@ -1,0 +1,73 @@
+// The main window as another program sees it: its template, its place, and the three ways to end it.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/SpindrelProcess.h"
+
+namespace {
+
+using e2e::SpindrelProcess;
+
+TEST(MainWindow, OpensVisibleCentredWithTheTemplatesTexts)
+{
+    SpindrelProcess spindrel;
+    ASSERT_TRUE(spindrel.Start("-tray")); // the argument changes nothing
+    HWND window = spindrel.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+
+    EXPECT_TRUE(::IsWindowVisible(window));
+    const LONG style = ::GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+
+    EXPECT_EQ(spindrel.ControlText(3), "&Run your Tarvo");
+    EXPECT_EQ(spindrel.ControlText(2), "&Minimize to Tray");
+    EXPECT_EQ(spindrel.ControlText(1007), "&Quit Application");
+    EXPECT_EQ(spindrel.ControlText(1017), "Connection Type:");
+    EXPECT_NE(::GetDlgItem(window, 1024), nullptr);
+    // The placeholders of the value fields never show.
+    for (int id : {1009, 1011, 1012, 1015, 1016, 1022}) {
+        EXPECT_NE(spindrel.ControlText(id), "Static") << id;
+        EXPECT_NE(spindrel.ControlText(id), "Status") << id;
+    }
+
+    // Centred in the work area, to the pixel give or take rounding.
+    RECT area, rect;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    ::GetWindowRect(window, &rect);
+    EXPECT_NEAR((rect.left + rect.right) / 2, (area.left + area.right) / 2, 2);
+    EXPECT_NEAR((rect.top + rect.bottom) / 2, (area.top + area.bottom) / 2, 2);
+}
+
+// "&Quit Application" (1007), the Settings menu's "&Exit" (32786) and the OK command (1) each end
+// the program.
+class Ending : public ::testing::TestWithParam<int> {};
+
+TEST_P(Ending, CommandEndsTheProcess)
+{
+    SpindrelProcess spindrel;
+    ASSERT_TRUE(spindrel.Start());
+    ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
+    spindrel.PostCommand(GetParam());
+    EXPECT_TRUE(spindrel.WaitForExit(15000));
+}
+
+INSTANTIATE_TEST_SUITE_P(QuitExitAndOk, Ending, ::testing::Values(1007, 32786, 1));
+
+TEST(MainWindow, TwoCopiesRunSideBySide)
+{
+    SpindrelProcess first, second;
+    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(second.Start());
+    HWND a = first.WaitForMainWindow();
+    HWND b = second.WaitForMainWindow();
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    first.PostCommand(1007);
+    EXPECT_TRUE(first.WaitForExit(15000));
+    EXPECT_TRUE(second.Running());
+}
+
+} // namespace

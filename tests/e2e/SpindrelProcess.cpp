@@ -1,0 +1,169 @@
+#include "tests/e2e/SpindrelProcess.h"
+
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace e2e {
+
+std::string OwnFolder()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    std::string folder = path;
+    folder.erase(folder.find_last_of('\\') + 1);
+    return folder;
+}
+
+std::string SpindrelExePath()
+{
+    return OwnFolder() + "..\\..\\Spindrel.exe";
+}
+
+void DeleteUserKey(const char* subKey)
+{
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, subKey);
+}
+
+namespace {
+struct FindData {
+    DWORD processId;
+    const char* className;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lParam)
+{
+    auto* data = reinterpret_cast<FindData*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != data->processId)
+        return TRUE;
+    char name[64] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    if (data->className && ::lstrcmpiA(name, data->className) != 0)
+        return TRUE;
+    char text[256] = {};
+    ::GetWindowTextA(hwnd, text, sizeof text);
+    if (data->caption && ::lstrcmpA(text, data->caption) != 0)
+        return TRUE;
+    data->found = hwnd;
+    return FALSE;
+}
+} // namespace
+
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption)
+{
+    FindData data{processId, className, caption, nullptr};
+    ::EnumWindows(&FindWindowOfProcess, reinterpret_cast<LPARAM>(&data));
+    return data.found;
+}
+
+SpindrelProcess::~SpindrelProcess()
+{
+    Kill();
+}
+
+bool SpindrelProcess::Start(const std::string& arguments, const std::string& workingDirectory)
+{
+    const std::string exe = SpindrelExePath();
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    // The interactive desktop: a test started by a harness without a console may sit on another one.
+    char desktop[] = "WinSta0\\Default";
+    startup.lpDesktop = desktop;
+    PROCESS_INFORMATION info{};
+    const std::string folder = workingDirectory.empty() ? OwnFolder() : workingDirectory;
+    if (!::CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &startup, &info))
+        return false;
+    ::CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    return true;
+}
+
+HWND SpindrelProcess::WaitForDialog(const char* caption, DWORD timeoutMs) const
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (HWND hwnd = FindProcessWindow(processId_, "#32770", caption))
+            return hwnd;
+        if (!Running())
+            return nullptr;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+HWND SpindrelProcess::WaitForMainWindow(DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        HWND hwnd = FindProcessWindow(processId_, "#32770", "Spindrel");
+        // The main window is the one with the toggle (the About box shares its caption); it counts
+        // once it is shown, after its initialisation.
+        if (hwnd && ::GetDlgItem(hwnd, 1001) && ::IsWindowVisible(hwnd)) {
+            mainWindow_ = hwnd;
+            return hwnd;
+        }
+        if (!Running())
+            return nullptr;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+std::string SpindrelProcess::ControlText(int id) const
+{
+    char text[512] = {};
+    ::GetDlgItemTextA(mainWindow_, id, text, sizeof text);
+    return text;
+}
+
+void SpindrelProcess::PostCommand(int id) const
+{
+    ::PostMessageA(mainWindow_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+LRESULT SpindrelProcess::SendTrayEvent(UINT mouseMessage, WPARAM iconId) const
+{
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(mainWindow_, 0x800A, iconId, mouseMessage, SMTO_NORMAL, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+bool SpindrelProcess::Running() const
+{
+    return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool SpindrelProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const
+{
+    if (!process_ || ::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode)
+        ::GetExitCodeProcess(process_, exitCode);
+    return true;
+}
+
+void SpindrelProcess::Kill()
+{
+    if (!process_)
+        return;
+    if (Running()) {
+        ::TerminateProcess(process_, 99);
+        ::WaitForSingleObject(process_, 5000);
+    }
+    ::CloseHandle(process_);
+    process_ = nullptr;
+    mainWindow_ = nullptr;
+}
+
+} // namespace e2e

@@ -1,0 +1,56 @@
+#pragma once
+// Starts Spindrel.exe as a separate process and drives it from the outside, as a user or another
+// program would: its window, control texts, commands, the tray callback, its exit.
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// The folder of this test executable, with a trailing backslash.
+std::string OwnFolder();
+// Spindrel.exe of this build (two folders above the test executables).
+std::string SpindrelExePath();
+
+// Deletes HKEY_CURRENT_USER\<subKey> with everything below it; a missing key is fine.
+void DeleteUserKey(const char* subKey);
+
+class SpindrelProcess {
+public:
+    SpindrelProcess() = default;
+    ~SpindrelProcess();
+    SpindrelProcess(const SpindrelProcess&) = delete;
+    SpindrelProcess& operator=(const SpindrelProcess&) = delete;
+
+    // Starts the program (arguments after the exe name) in workingDirectory (empty: this folder).
+    bool Start(const std::string& arguments = "", const std::string& workingDirectory = "");
+    // Waits for the main window (a dialog captioned "Spindrel" of this process) to be shown;
+    // null on time-out or when the process ends first.
+    HWND WaitForMainWindow(DWORD timeoutMs = 15000);
+    // Waits for a top-level window of this process with the given caption (class "#32770").
+    HWND WaitForDialog(const char* caption, DWORD timeoutMs = 15000) const;
+
+    std::string ControlText(int id) const;
+    void PostCommand(int id) const;
+    // Sends the notification-area callback (message 0x800A) as the shell would, and waits for it.
+    LRESULT SendTrayEvent(UINT mouseMessage, WPARAM iconId = 129) const;
+
+    // True when the process has ended within the time; exitCode receives its code.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
+    bool Running() const;
+    void Kill();
+
+    HWND MainWindow() const { return mainWindow_; }
+    DWORD ProcessId() const { return processId_; }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    HWND mainWindow_ = nullptr;
+};
+
+// A top-level window of the given process with this class and caption, or null.
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption);
+
+} // namespace e2e
