@@ -36,6 +36,11 @@ BOOL CIniFile::PutText(LPCSTR section, LPCSTR key, LPCSTR text) const
 {
     if (fileName[0] == '\0')
         return FALSE;
+    // A file marked read-only is never written, even where the system would let this process
+    // write it anyway (an administrator under some systems): it stays exactly as it is.
+    const DWORD attributes = ::GetFileAttributesA(fileName);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return FALSE;
     return ::WritePrivateProfileStringA(section, key, text, fileName);
 }
 

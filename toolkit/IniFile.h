@@ -19,7 +19,8 @@ public:
     CIniFile(const CIniFile&) = delete;
     CIniFile& operator=(const CIniFile&) = delete;
 
-    // Without a file every read gives its default and every write fails.
+    // Without a file every read gives its default and every write fails; a file marked
+    // read-only is never written.
     DWORD GetText(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer, DWORD size) const;
     BOOL PutText(LPCSTR section, LPCSTR key, LPCSTR text) const;
     // The leading decimal number of the value, with an optional minus sign; text that does not
