@@ -18,7 +18,7 @@ CIniFile::CIniFile() : fileName{}
 
 CIniFile::CIniFile(const char* path) : fileName{}
 {
-    if (std::strlen(path) < sizeof fileName)
+    if (path && std::strlen(path) < sizeof fileName)
         std::memcpy(fileName, path, std::strlen(path) + 1);
 }
 
@@ -64,7 +64,7 @@ UINT CIniFile::GetUnsigned(LPCSTR section, LPCSTR key, UINT defaultValue) const
     std::snprintf(defaultText, sizeof defaultText, "%u", defaultValue);
     char text[500];
     GetText(section, key, defaultText, text, sizeof text);
-    return services_grammar::ToUnsigned32(text, nullptr);
+    return services_grammar::ToUnsigned32(text, nullptr); // strtoul, base 10, 32 bits
 }
 
 BOOL CIniFile::PutUnsigned(LPCSTR section, LPCSTR key, UINT value) const

@@ -7,7 +7,7 @@
 
 CServicesParser::CServicesParser(const char* path) : servicesPath{}
 {
-    if (std::strlen(path) < sizeof servicesPath)
+    if (path && std::strlen(path) < sizeof servicesPath)
         std::memcpy(servicesPath, path, std::strlen(path) + 1);
     ReadFile();
 }

@@ -23,9 +23,9 @@ public:
 
     // Reads "services" in the executable's directory (Windows builds).
     CServicesParser();
-    // Reads the file at `path`; a path of kPathSize bytes or more reads nothing.
+    // Reads the file at `path`; a path of kPathSize bytes or more (or null) reads nothing.
     explicit CServicesParser(const char* path);
-    // Reads from a stream the caller opened and keeps open (the fuzzer, the benchmark).
+    // Reads from a stream the caller opened and keeps open (the fuzzer).
     explicit CServicesParser(std::FILE* stream);
     virtual ~CServicesParser();
 
