@@ -1,0 +1,14 @@
+#pragma once
+// The executable's full path, and the lead-byte test of the process's ANSI code page.
+
+#include <string>
+
+namespace toolkit {
+
+// The full path of the process's executable, however long; empty when the system cannot say.
+std::string ModulePath();
+
+// IsDBCSLeadByte for the toolkit's path rules.
+bool IsAnsiLeadByte(unsigned char byte);
+
+} // namespace toolkit

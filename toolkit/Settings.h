@@ -1,0 +1,62 @@
+#pragma once
+// CSettings: the capture toolkit's options, loaded from the settings file when the object is
+// made and written back, every key, when it is destroyed. The process has one, made before the
+// application starts and destroyed after the main window has closed (app/Main.cpp).
+//
+// Values outside their range are corrected on loading: "mbdelete" to 1 unless it is 1 to 999,
+// "logtype" to 0 unless it is 0 to 6. "idleseconds" is held in milliseconds (the product taken
+// modulo 2^32) and written back in seconds. "logfile" keeps at most 259 characters.
+
+#include <cstdint>
+
+#include "toolkit/IniFile.h"
+
+class CSettings : public CIniFile {
+public:
+    static constexpr std::size_t kLogFileNameSize = 260;
+
+    // The settings file beside the executable.
+    CSettings();
+    // The settings file at `path`.
+    explicit CSettings(const char* path);
+    ~CSettings() override;
+
+    // [main]
+    int alwaysOnTop = 0;
+    int nameResolve = 0;
+    int portResolve = 0;
+    std::uint32_t idleMilliseconds = 10000;
+    // [filters]: nonzero leaves those packets out
+    int filterUdp = 0;
+    int filterTcp = 0;
+    int filterIcmp = 0;
+    // [mainwindow]: -1 when nothing is stored
+    int windowStatus = -1;
+    int windowTop = -1;
+    int windowBottom = -1;
+    int windowLeft = -1;
+    int windowRight = -1;
+    // [list]: the capture list's values
+    int srcAddr = 120;
+    int destAddr = 120;
+    int srcPort = 80;
+    int destPort = 80;
+    int proto = 50;
+    int traffic = 100;
+    int bs = 80;
+    int abs = 80;
+    // [log]
+    int useLogFile = 0;
+    int autoDelete = 0;
+    int logLimitMegabytes = 1;
+    int logType = 0;
+    char logFileName[kLogFileNameSize] = {};
+
+private:
+    void Load();
+    void Save() const;
+};
+
+// The log size in bytes beyond which the log is started afresh: "mbdelete" megabytes.
+// Set when the settings are loaded.
+extern std::int32_t logSizeLimit;
