@@ -1,0 +1,136 @@
+// The worker's loop and the hand-over between captures, on a scripted channel.
+#include "engine/core/CaptureLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using engine::CaptureSession;
+using engine::CaptureSwitch;
+using engine::Received;
+using engine::RunCaptureLoop;
+
+// Plays back a script of receive results; records what the loop asked of it.
+struct ScriptedChannel {
+    std::deque<Received> script;
+    bool waitSucceeds = true;
+    std::function<void()> onReceive; // runs after each receive, e.g. to switch off
+    std::function<void()> onWait;
+    int receives = 0;
+    int waits = 0;
+    int wakes = 0;
+    int closes = 0;
+
+    Received Receive()
+    {
+        ++receives;
+        const Received result = script.empty() ? Received::Failed : script.front();
+        if (!script.empty())
+            script.pop_front();
+        if (onReceive)
+            onReceive();
+        return result;
+    }
+    bool Wait()
+    {
+        ++waits;
+        if (onWait)
+            onWait();
+        return waitSucceeds;
+    }
+    void Wake() { ++wakes; }
+    void Close() { ++closes; }
+};
+
+TEST(EngineCaptureLoop, DiscardsDatagramsUntilSwitchedOffTestingBeforeEveryReceive)
+{
+    std::atomic<int> accelerating{1};
+    std::atomic<bool> retired{false};
+    ScriptedChannel channel;
+    channel.script = {Received::Datagram, Received::Datagram, Received::Datagram, Received::Datagram};
+    channel.onReceive = [&] {
+        if (channel.receives == 3)
+            accelerating = 0; // switched off while the third receive waited
+    };
+    EXPECT_EQ(RunCaptureLoop(channel, accelerating, retired), engine::kWorkerStopped);
+    EXPECT_EQ(channel.receives, 3); // the datagram that ended the wait is the last one taken
+
+    // Already off: not a single receive.
+    ScriptedChannel idle;
+    EXPECT_EQ(RunCaptureLoop(idle, accelerating, retired), engine::kWorkerStopped);
+    EXPECT_EQ(idle.receives, 0);
+}
+
+TEST(EngineCaptureLoop, WaitsWhenNothingIsQueuedAndEndsWhenRetired)
+{
+    std::atomic<int> accelerating{1};
+    std::atomic<bool> retired{false};
+    ScriptedChannel channel;
+    channel.script = {Received::Nothing, Received::Datagram, Received::Nothing, Received::Nothing};
+    channel.onWait = [&] {
+        if (channel.waits == 2)
+            retired = true; // a newer capture replaced this one while it waited
+    };
+    EXPECT_EQ(RunCaptureLoop(channel, accelerating, retired), engine::kWorkerStopped);
+    EXPECT_EQ(channel.receives, 3);
+    EXPECT_EQ(channel.waits, 2);
+    EXPECT_EQ(accelerating.load(), 1); // the worker never changes the flag
+}
+
+TEST(EngineCaptureLoop, AFailedReceiveOrWaitEndsWithExitCodeOne)
+{
+    std::atomic<int> accelerating{1};
+    std::atomic<bool> retired{false};
+    ScriptedChannel failing;
+    failing.script = {Received::Datagram, Received::Failed, Received::Datagram};
+    EXPECT_EQ(RunCaptureLoop(failing, accelerating, retired), engine::kWorkerReceiveFailed);
+    EXPECT_EQ(failing.receives, 2);
+
+    ScriptedChannel waitFails;
+    waitFails.script = {Received::Nothing, Received::Datagram};
+    waitFails.waitSucceeds = false;
+    EXPECT_EQ(RunCaptureLoop(waitFails, accelerating, retired), engine::kWorkerReceiveFailed);
+    EXPECT_EQ(waitFails.receives, 1);
+    EXPECT_EQ(accelerating.load(), 1);
+}
+
+TEST(EngineCaptureSession, TheWorkerClosesItsSocketOnceOnEveryWayOut)
+{
+    std::atomic<int> accelerating{1};
+    for (Received last : {Received::Failed, Received::Datagram}) {
+        CaptureSession<ScriptedChannel> session{ScriptedChannel{}};
+        session.channel().script = {Received::Datagram, last};
+        session.channel().onReceive = [&] { accelerating = session.channel().receives < 2 ? 1 : 0; };
+        accelerating = 1;
+        const unsigned expected = last == Received::Failed ? engine::kWorkerReceiveFailed : engine::kWorkerStopped;
+        EXPECT_EQ(session.Run(session.channel(), accelerating), expected);
+        EXPECT_EQ(session.channel().closes, 1);
+    }
+}
+
+TEST(EngineCaptureSwitch, ReplacingRetiresAndWakesOnlyThePreviousCapture)
+{
+    CaptureSwitch<ScriptedChannel> captures;
+    auto first = captures.Replace(ScriptedChannel{});
+    EXPECT_FALSE(first->Retired());
+    EXPECT_EQ(first->channel().wakes, 0);
+
+    auto second = captures.Replace(ScriptedChannel{});
+    EXPECT_TRUE(first->Retired());
+    EXPECT_EQ(first->channel().wakes, 1);
+    EXPECT_FALSE(second->Retired());
+    EXPECT_EQ(captures.current(), second);
+    // Retiring never closes: that is the worker's own job.
+    EXPECT_EQ(first->channel().closes, 0);
+
+    auto third = captures.Replace(ScriptedChannel{});
+    EXPECT_EQ(first->channel().wakes, 1);
+    EXPECT_TRUE(second->Retired());
+    EXPECT_FALSE(third->Retired());
+}
+
+} // namespace
