@@ -26,23 +26,25 @@ enum class Received {
 };
 
 // The worker's loop over a channel: one receive call per datagram, nothing done with its content.
-// Channel has `Received Receive()` and `bool Wait()`; Wait blocks until a datagram is queued or the
-// capture is retired, and returns false when waiting itself fails. The loop ends when acceleration is
-// off or the capture is retired, tested before every receive.
+// Channel has `Received Receive()` and `bool Wait()`; Wait blocks until a datagram may be queued or
+// the capture is retired, and returns false when waiting itself fails. Together they behave as one
+// blocking receive that a retirement can end: a wake-up without a datagram leads to another receive,
+// not to the loop test. The loop test (acceleration on, capture not retired) comes before every
+// receive of a new datagram, so a switch-off ends the worker with the next datagram that arrives.
 template <typename Channel>
 unsigned RunCaptureLoop(Channel& channel, const std::atomic<int>& accelerating, const std::atomic<bool>& retired)
 {
     while (accelerating.load() != 0 && !retired.load()) {
-        switch (channel.Receive()) {
-        case Received::Datagram:
-            break;
-        case Received::Nothing:
+        Received received = channel.Receive();
+        while (received == Received::Nothing) {
             if (!channel.Wait())
                 return kWorkerReceiveFailed;
-            break;
-        case Received::Failed:
-            return kWorkerReceiveFailed;
+            if (retired.load())
+                return kWorkerStopped;
+            received = channel.Receive();
         }
+        if (received == Received::Failed)
+            return kWorkerReceiveFailed;
     }
     return kWorkerStopped;
 }

@@ -81,6 +81,20 @@ TEST(EngineCaptureLoop, WaitsWhenNothingIsQueuedAndEndsWhenRetired)
     EXPECT_EQ(accelerating.load(), 1); // the worker never changes the flag
 }
 
+TEST(EngineCaptureLoop, SwitchedOffWhileWaitingEndsOnlyWithTheNextDatagram)
+{
+    std::atomic<int> accelerating{1};
+    std::atomic<bool> retired{false};
+    ScriptedChannel channel;
+    // Switched off during the first wait, which then wakes without a datagram (as an event can).
+    channel.script = {Received::Nothing, Received::Nothing, Received::Nothing, Received::Datagram,
+                      Received::Datagram};
+    channel.onWait = [&] { accelerating = 0; };
+    EXPECT_EQ(RunCaptureLoop(channel, accelerating, retired), engine::kWorkerStopped);
+    EXPECT_EQ(channel.receives, 4);
+    EXPECT_EQ(channel.waits, 3);
+}
+
 TEST(EngineCaptureLoop, AFailedReceiveOrWaitEndsWithExitCodeOne)
 {
     std::atomic<int> accelerating{1};
