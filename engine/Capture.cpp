@@ -83,7 +83,9 @@ int BuildLocalAddressTable(LocalAddress* table, int capacity)
     // Rows as DWORDs keep the table aligned. When the buffer is too small the query says how much it
     // needs; the table can grow between two calls, so ask a few times.
     const IpAddrTableQuery query = addressQuery.load();
-    ULONG size = static_cast<ULONG>(capacity) * kAddressQueryBytesPerEntry;
+    ULONG size = static_cast<ULONG>(
+        std::min<unsigned long long>(static_cast<unsigned long long>(capacity) * kAddressQueryBytesPerEntry,
+                                     kAddressQueryLimit));
     std::vector<DWORD> buffer;
     DWORD result = ERROR_INSUFFICIENT_BUFFER;
     for (int attempt = 0; attempt < 3 && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {

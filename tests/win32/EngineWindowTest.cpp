@@ -1,5 +1,6 @@
 // The main window's toggle and accelerated-time clock under Wine, where raw sockets are refused:
-// the window shows Activated all the same and the clock runs, stops and goes on.
+// the window shows Activated all the same and the clock runs, stops and goes on. Then a thousand
+// clicks on the toggle, with loopback sockets standing in for the raw ones.
 #include "app/SpindrelDlg.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "app/core/ClockRule.h"
 #include "engine/Capture.h"
 #include "res/resource.h"
+#include "tests/win32/EngineLoopback.h"
 
 namespace {
 
@@ -70,7 +72,7 @@ std::string OneSecondAfter(const std::string& text)
     return clock_rule::Format(h, m, s);
 }
 
-TEST(EngineWindow, ActivatedWithTheRawSocketRefusedAndTheClockRunsStopsAndGoesOn)
+TEST(EngineWindow, ActivatedWithRawSocketsRefusedClockRunsAndAThousandClicksLeaveOneCapture)
 {
     WSADATA data;
     ::WSAStartup(MAKEWORD(1, 1), &data);
@@ -79,6 +81,10 @@ TEST(EngineWindow, ActivatedWithTheRawSocketRefusedAndTheClockRunsStopsAndGoesOn
     // Driven from a second thread while the dialog's own loop runs.
     std::string firstTick, stoppedCaption, frozenAt, stillFrozen, resumedCaption, resumed;
     int stoppedCheck = -1, stoppedFlag = -1, resumedFlag = -1;
+    engine_test::LoopbackSockets sockets;
+    std::string afterClicksCaption;
+    int afterClicksCheck = -1, threadsBefore = 0;
+    bool settled = false, allEnded = false;
     std::thread driver([&] {
         for (int waited = 0; !openedWindow.load() && waited < 10000; waited += 10)
             ::Sleep(10);
@@ -99,6 +105,28 @@ TEST(EngineWindow, ActivatedWithTheRawSocketRefusedAndTheClockRunsStopsAndGoesOn
         resumedCaption = Text(window, IDC_ACCELERATE);
         resumedFlag = accelerating.load();
         resumed = NextClock(window, frozenAt);
+
+        // A thousand clicks through the window's own handler, with loopback sockets for captures.
+        // They end where they began: switched on, with one worker.
+        SetCaptureSocketSource(&sockets);
+        std::snprintf(localAddresses[0].text, sizeof localAddresses[0].text, "%s", "127.0.0.1");
+        localAddressCount = 1;
+        threadsBefore = engine_test::ThreadCount();
+        for (int i = 0; i < 1000; ++i)
+            ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        afterClicksCaption = Text(window, IDC_ACCELERATE);
+        afterClicksCheck = static_cast<int>(::SendMessageA(toggle, BM_GETCHECK, 0, 0));
+        settled = engine_test::WaitFor([&] {
+            return sockets.StillOpen() == 1 && engine_test::ThreadCount() <= threadsBefore + 1;
+        });
+        // Off, and one datagram: the last worker ends and closes its socket.
+        ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        const SOCKET last = captureSocket.load();
+        if (last != INVALID_SOCKET)
+            engine_test::SendTo(engine_test::PortOf(last));
+        allEnded = engine_test::WaitFor([&] {
+            return sockets.StillOpen() == 0 && engine_test::ThreadCount() <= threadsBefore;
+        });
         ::PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
     });
     const INT_PTR result = dialog.DoModal();
@@ -120,6 +148,14 @@ TEST(EngineWindow, ActivatedWithTheRawSocketRefusedAndTheClockRunsStopsAndGoesOn
     EXPECT_EQ(resumedFlag, 1);
     // The clock is never reset: it goes on from where it stopped.
     EXPECT_EQ(resumed, OneSecondAfter(frozenAt));
+
+    EXPECT_EQ(afterClicksCaption, "State: Activated\nPush to stop");
+    EXPECT_EQ(afterClicksCheck, BST_CHECKED);
+    EXPECT_TRUE(settled) << sockets.StillOpen() << " capture sockets open after 1000 clicks";
+    EXPECT_TRUE(allEnded) << sockets.StillOpen() << " capture sockets open at the end";
+    EXPECT_EQ(sockets.Opened(), 500);
+    EXPECT_EQ(sockets.DoubleCloses(), 0);
+    SetCaptureSocketSource(nullptr);
 }
 
 } // namespace
