@@ -1,4 +1,4 @@
-// The worker's loop and the hand-over between captures, on a scripted channel.
+// The worker's loop on a scripted channel: the orders of events that real sockets rarely give.
 #include "engine/core/CaptureLoop.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +9,6 @@
 
 namespace {
 
-using engine::CaptureSession;
-using engine::CaptureSwitch;
 using engine::Received;
 using engine::RunCaptureLoop;
 
@@ -22,8 +20,6 @@ struct ScriptedChannel {
     std::function<void()> onWait;
     int receives = 0;
     int waits = 0;
-    int wakes = 0;
-    int closes = 0;
 
     Received Receive()
     {
@@ -42,8 +38,6 @@ struct ScriptedChannel {
             onWait();
         return waitSucceeds;
     }
-    void Wake() { ++wakes; }
-    void Close() { ++closes; }
 };
 
 TEST(EngineCaptureLoop, DiscardsDatagramsUntilSwitchedOffTestingBeforeEveryReceive)
@@ -110,41 +104,6 @@ TEST(EngineCaptureLoop, AFailedReceiveOrWaitEndsWithExitCodeOne)
     EXPECT_EQ(RunCaptureLoop(waitFails, accelerating, retired), engine::kWorkerReceiveFailed);
     EXPECT_EQ(waitFails.receives, 1);
     EXPECT_EQ(accelerating.load(), 1);
-}
-
-TEST(EngineCaptureSession, TheWorkerClosesItsSocketOnceOnEveryWayOut)
-{
-    std::atomic<int> accelerating{1};
-    for (Received last : {Received::Failed, Received::Datagram}) {
-        CaptureSession<ScriptedChannel> session{ScriptedChannel{}};
-        session.channel().script = {Received::Datagram, last};
-        session.channel().onReceive = [&] { accelerating = session.channel().receives < 2 ? 1 : 0; };
-        accelerating = 1;
-        const unsigned expected = last == Received::Failed ? engine::kWorkerReceiveFailed : engine::kWorkerStopped;
-        EXPECT_EQ(session.Run(session.channel(), accelerating), expected);
-        EXPECT_EQ(session.channel().closes, 1);
-    }
-}
-
-TEST(EngineCaptureSwitch, ReplacingRetiresAndWakesOnlyThePreviousCapture)
-{
-    CaptureSwitch<ScriptedChannel> captures;
-    auto first = captures.Replace(ScriptedChannel{});
-    EXPECT_FALSE(first->Retired());
-    EXPECT_EQ(first->channel().wakes, 0);
-
-    auto second = captures.Replace(ScriptedChannel{});
-    EXPECT_TRUE(first->Retired());
-    EXPECT_EQ(first->channel().wakes, 1);
-    EXPECT_FALSE(second->Retired());
-    EXPECT_EQ(captures.current(), second);
-    // Retiring never closes: that is the worker's own job.
-    EXPECT_EQ(first->channel().closes, 0);
-
-    auto third = captures.Replace(ScriptedChannel{});
-    EXPECT_EQ(first->channel().wakes, 1);
-    EXPECT_TRUE(second->Retired());
-    EXPECT_FALSE(third->Retired());
 }
 
 } // namespace

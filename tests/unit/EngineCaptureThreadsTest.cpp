@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -101,7 +100,6 @@ public:
     }
 
     unsigned short port() const { return port_; }
-    int fd() const { return socket_; }
 
     Received Receive()
     {
@@ -180,30 +178,6 @@ struct Toggle {
         workers.clear();
     }
 };
-
-TEST(EngineCaptureThreads, SwitchOffEndsTheWorkerWithTheNextDatagram)
-{
-    Toggle toggle;
-    toggle.Click();
-    const unsigned short port = toggle.captures.current()->channel().port();
-    for (int i = 0; i < 50; ++i)
-        SendTo(port);
-    // Let the worker take them all: a datagram still queued would end it at once.
-    int queued = 1;
-    while (queued > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ::ioctl(toggle.captures.current()->channel().fd(), FIONREAD, &queued);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    toggle.Click(); // off: the worker keeps waiting on a quiet link
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(toggle.ledger.StillOpen(), 1);
-    SendTo(port);
-    toggle.JoinAll();
-    EXPECT_EQ(toggle.exitCodes, std::vector<unsigned>{engine::kWorkerStopped});
-    EXPECT_EQ(toggle.ledger.StillOpen(), 0);
-    EXPECT_EQ(toggle.ledger.DoubleCloses(), 0);
-}
 
 TEST(EngineCaptureThreads, SwitchOnAgainRetiresTheWaitingWorkerOnAQuietLink)
 {
