@@ -1,19 +1,110 @@
 #pragma once
-// The acceleration engine: the local address table and the raw receive-all capture.
+// The acceleration engine: the local address table and the raw receive-all capture with its worker.
 
 #include <winsock2.h>
 #include <windows.h>
+#include <iphlpapi.h>
 
-// One local IPv4 address as dotted-decimal text (at most 15 characters and a NUL).
-struct LocalAddress {
-    char text[16];
-};
+#include <atomic>
+#include <memory>
+
+#include "engine/core/BindAddress.h"
+#include "engine/core/CaptureLoop.h"
+#include "framework/Handles.h"
+
+using engine::LocalAddress;
 
 constexpr int kLocalAddressCapacity = 100;
 
-// The machine's local addresses, filled once at start-up.
+// The machine's local addresses, filled once at start-up; entries from localAddressCount on are empty.
 extern LocalAddress localAddresses[kLocalAddressCapacity];
 extern int localAddressCount;
 
-// Fills table with up to capacity local addresses in the system's order; returns how many.
+// 1 while acceleration is on, 0 when it is off. Written by the window's thread; read by every worker
+// before each receive.
+extern std::atomic<int> accelerating;
+
+// The socket of the current capture while it is open. INVALID_SOCKET when its creation or its bind
+// failed, and once its worker has closed it: it never names a closed handle.
+extern std::atomic<SOCKET> captureSocket;
+
+// Fills table with up to capacity local IPv4 addresses in the system's order and returns how many.
+// When the system cannot report its addresses the table is left empty and 0 is returned.
 int BuildLocalAddressTable(LocalAddress* table, int capacity);
+
+// Where capture sockets come from and where they go back to. The program uses raw IPv4 sockets;
+// tests put a loopback UDP socket in their place (Wine refuses raw sockets).
+class CaptureSocketSource {
+public:
+    virtual ~CaptureSocketSource() = default;
+    virtual SOCKET Open() = 0;
+    virtual void Close(SOCKET socket) = 0;
+};
+
+// Replaces the source for captures started from now on and returns the previous one; null brings
+// back the raw sockets. A source must outlive every capture it opened.
+CaptureSocketSource* SetCaptureSocketSource(CaptureSocketSource* source);
+
+// Replaces GetIpAddrTable for BuildLocalAddressTable and returns the previous query; null brings the
+// system's back. For tests of a failing or oversized address table.
+using IpAddrTableQuery = DWORD(WINAPI*)(PMIB_IPADDRTABLE table, PULONG size, BOOL order);
+IpAddrTableQuery SetIpAddrTableQuery(IpAddrTableQuery query);
+
+// One capture's socket and the two events its worker waits on: a datagram queued, or the capture
+// retired. Only the worker receives on the socket and closes it (or the last owner, when no worker
+// ever ran).
+class CaptureChannel {
+public:
+    CaptureChannel(CaptureSocketSource* source, SOCKET socket);
+    ~CaptureChannel() { Close(); }
+    CaptureChannel(CaptureChannel&& other) noexcept;
+    CaptureChannel& operator=(CaptureChannel&&) = delete;
+    CaptureChannel(const CaptureChannel&) = delete;
+
+    SOCKET socket() const { return socket_; }
+
+    // The worker's side.
+    engine::Received Receive(char* buffer, int size);
+    bool Wait();
+    void Close();
+    // Any thread: ends a wait of the worker.
+    void Wake();
+
+private:
+    CaptureSocketSource* source_;
+    SOCKET socket_;
+    UniqueKernelHandle readEvent_;
+    UniqueKernelHandle wakeEvent_;
+};
+
+using CaptureSession = engine::CaptureSession<CaptureChannel>;
+
+// The worker's share of one capture: the parameter of CaptureThreadProc, which takes it over. When no
+// thread could be started for it, dropping it closes the capture's socket.
+class CaptureWorker {
+public:
+    explicit CaptureWorker(std::shared_ptr<CaptureSession> session) : session_(std::move(session)) {}
+    ~CaptureWorker();
+    CaptureWorker(const CaptureWorker&) = delete;
+    CaptureWorker& operator=(const CaptureWorker&) = delete;
+
+    CaptureSession& session() { return *session_; }
+    unsigned Run();
+
+private:
+    std::shared_ptr<CaptureSession> session_;
+    bool ran_ = false;
+};
+
+// Switch-on: opens the capture socket (stored in captureSocket), binds it to the first local address
+// that is not a loopback or wildcard one (else entry 0; an empty table binds nothing), tolerates
+// WSAEINPROGRESS from the bind, switches receive-all on, and makes it the current capture, retiring
+// the one before it. A failed step leaves a capture without a socket, whose worker ends at once with
+// exit code 1. Returns the parameter for CaptureThreadProc. Window's thread only.
+std::unique_ptr<CaptureWorker> StartCapture();
+
+// The worker: one datagram at a time, discarded, until acceleration is off or a newer capture has
+// replaced this one; then it closes its socket and ends with 0. A failed receive ends it with 1, its
+// socket closed too. The parameter is a CaptureWorker from StartCapture (taken over and deleted);
+// null ends at once with 1.
+UINT CaptureThreadProc(LPVOID parameter);

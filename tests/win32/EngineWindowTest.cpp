@@ -1,0 +1,161 @@
+// The main window's toggle and accelerated-time clock under Wine, where raw sockets are refused:
+// the window shows Activated all the same and the clock runs, stops and goes on. Then a thousand
+// clicks on the toggle, with loopback sockets standing in for the raw ones.
+#include "app/SpindrelDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "app/core/ClockRule.h"
+#include "engine/Capture.h"
+#include "res/resource.h"
+#include "tests/win32/EngineLoopback.h"
+
+namespace {
+
+std::atomic<HWND> openedWindow{nullptr};
+
+// Records what the window showed the moment its initialisation ended.
+class WatchedDialog : public CSpindrelDlg {
+public:
+    BOOL OnInitDialog() override
+    {
+        const BOOL result = CSpindrelDlg::OnInitDialog();
+        caption = Text(IDC_ACCELERATE);
+        check = static_cast<int>(::SendMessageA(GetDlgItem(IDC_ACCELERATE), BM_GETCHECK, 0, 0));
+        clock = Text(IDC_ACCELERATED_TIME);
+        flag = accelerating.load();
+        openedWindow = m_hWnd;
+        return result;
+    }
+    std::string Text(int id) const
+    {
+        char text[128] = {};
+        ::GetDlgItemTextA(m_hWnd, id, text, sizeof text);
+        return text;
+    }
+
+    std::string caption, clock;
+    int check = -1, flag = -1;
+};
+
+std::string Text(HWND window, int id)
+{
+    char text[128] = {};
+    ::GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
+// Waits up to timeout for the clock to show something other than before.
+std::string NextClock(HWND window, const std::string& before, int timeout = 4000)
+{
+    for (int waited = 0; waited < timeout; waited += 20) {
+        const std::string now = Text(window, IDC_ACCELERATED_TIME);
+        if (now != before)
+            return now;
+        ::Sleep(20);
+    }
+    return before;
+}
+
+std::string OneSecondAfter(const std::string& text)
+{
+    int hours = 0, minutes = 0, seconds = 0;
+    if (std::sscanf(text.c_str(), " %d hrs : %d mins : %d secs", &hours, &minutes, &seconds) != 3)
+        return "unreadable: " + text;
+    std::int32_t h = hours, m = minutes, s = seconds;
+    clock_rule::Tick(h, m, s);
+    return clock_rule::Format(h, m, s);
+}
+
+TEST(EngineWindow, ActivatedWithRawSocketsRefusedClockRunsAndAThousandClicksLeaveOneCapture)
+{
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(1, 1), &data);
+    WatchedDialog dialog;
+
+    // Driven from a second thread while the dialog's own loop runs.
+    std::string firstTick, stoppedCaption, frozenAt, stillFrozen, resumedCaption, resumed;
+    int stoppedCheck = -1, stoppedFlag = -1, resumedFlag = -1;
+    engine_test::LoopbackSockets sockets;
+    std::string afterClicksCaption;
+    int afterClicksCheck = -1, threadsBefore = 0;
+    bool settled = false, allEnded = false;
+    std::thread driver([&] {
+        for (int waited = 0; !openedWindow.load() && waited < 10000; waited += 10)
+            ::Sleep(10);
+        const HWND window = openedWindow.load();
+        if (!window)
+            return;
+        const HWND toggle = ::GetDlgItem(window, IDC_ACCELERATE);
+        firstTick = NextClock(window, " 0 hrs :  0 mins :  0 secs");
+
+        ::SendMessageA(toggle, BM_CLICK, 0, 0); // off
+        stoppedCaption = Text(window, IDC_ACCELERATE);
+        stoppedCheck = static_cast<int>(::SendMessageA(toggle, BM_GETCHECK, 0, 0));
+        stoppedFlag = accelerating.load();
+        frozenAt = Text(window, IDC_ACCELERATED_TIME);
+        stillFrozen = NextClock(window, frozenAt, 1600);
+
+        ::SendMessageA(toggle, BM_CLICK, 0, 0); // on again
+        resumedCaption = Text(window, IDC_ACCELERATE);
+        resumedFlag = accelerating.load();
+        resumed = NextClock(window, frozenAt);
+
+        // A thousand clicks through the window's own handler, with loopback sockets for captures.
+        // They end where they began: switched on, with one worker.
+        SetCaptureSocketSource(&sockets);
+        std::snprintf(localAddresses[0].text, sizeof localAddresses[0].text, "%s", "127.0.0.1");
+        localAddressCount = 1;
+        threadsBefore = engine_test::ThreadCount();
+        for (int i = 0; i < 1000; ++i)
+            ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        afterClicksCaption = Text(window, IDC_ACCELERATE);
+        afterClicksCheck = static_cast<int>(::SendMessageA(toggle, BM_GETCHECK, 0, 0));
+        settled = engine_test::WaitFor([&] {
+            return sockets.StillOpen() == 1 && engine_test::ThreadCount() <= threadsBefore + 1;
+        });
+        // Off, and one datagram: the last worker ends and closes its socket.
+        ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        const SOCKET last = captureSocket.load();
+        if (last != INVALID_SOCKET)
+            engine_test::SendTo(engine_test::PortOf(last));
+        allEnded = engine_test::WaitFor([&] {
+            return sockets.StillOpen() == 0 && engine_test::ThreadCount() <= threadsBefore;
+        });
+        ::PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
+    });
+    const INT_PTR result = dialog.DoModal();
+    driver.join();
+    ASSERT_NE(openedWindow.load(), nullptr) << "DoModal gave " << result << " error " << ::GetLastError();
+
+    EXPECT_EQ(dialog.caption, "State: Activated\nPush to stop");
+    EXPECT_EQ(dialog.check, BST_CHECKED);
+    EXPECT_EQ(dialog.clock, " 0 hrs :  0 mins :  0 secs");
+    EXPECT_EQ(dialog.flag, 1);
+    EXPECT_EQ(firstTick, "  0 hrs :  0 mins :  1 secs");
+
+    EXPECT_EQ(stoppedCaption, "State: Stopped\nPush to activate acceleration");
+    EXPECT_EQ(stoppedCheck, BST_UNCHECKED);
+    EXPECT_EQ(stoppedFlag, 0);
+    EXPECT_EQ(stillFrozen, frozenAt);
+
+    EXPECT_EQ(resumedCaption, "State: Activated\nPush to stop");
+    EXPECT_EQ(resumedFlag, 1);
+    // The clock is never reset: it goes on from where it stopped.
+    EXPECT_EQ(resumed, OneSecondAfter(frozenAt));
+
+    EXPECT_EQ(afterClicksCaption, "State: Activated\nPush to stop");
+    EXPECT_EQ(afterClicksCheck, BST_CHECKED);
+    EXPECT_TRUE(settled) << sockets.StillOpen() << " capture sockets open after 1000 clicks";
+    EXPECT_TRUE(allEnded) << sockets.StillOpen() << " capture sockets open at the end";
+    EXPECT_EQ(sockets.Opened(), 500);
+    EXPECT_EQ(sockets.DoubleCloses(), 0);
+    SetCaptureSocketSource(nullptr);
+}
+
+} // namespace
