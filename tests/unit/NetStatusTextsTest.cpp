@@ -13,7 +13,7 @@ using netstatus::InterfaceRowView;
 
 // A row as the system lays it out: the description in a fixed 256-byte field.
 struct Row {
-    Row(const char* description, std::uint32_t speed) : speed(speed)
+    Row(const char* description, std::uint32_t bitsPerSecond) : speed(bitsPerSecond)
     {
         std::memset(bytes, 0, sizeof bytes);
         std::memcpy(bytes, description, std::strlen(description));
