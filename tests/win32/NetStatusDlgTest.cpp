@@ -28,6 +28,7 @@ class NetStatusDlg : public CSpindrelDlg {
 public:
     using CSpindrelDlg::bytesReceivedText;
     using CSpindrelDlg::bytesSentText;
+    using CSpindrelDlg::connectedTimeText;
     using CSpindrelDlg::ifTable;
     using CSpindrelDlg::ifTableSize;
     using CSpindrelDlg::interfaceCombo;
@@ -38,6 +39,7 @@ public:
 
     std::int32_t storedPosition = 0;
     std::function<void(NetStatusDlg&)> body;
+    UINT refreshInterval = 0; // without a body: start the refresh timer and run the window's own loop
 
     CString Shown(int id) const
     {
@@ -80,6 +82,8 @@ protected:
             // waiting some two seconds for a window manager, which Xvfb does not have.
             EndDialog(0);
             DestroyWindow();
+        } else if (refreshInterval) {
+            SetTimer(TIMER_STATUS_REFRESH, refreshInterval, nullptr);
         }
         return TRUE;
     }
@@ -148,8 +152,12 @@ netstatus::IpHelperEntries NoLibrary() { return {}; }
 
 BOOL connectedAnswer = TRUE;
 DWORD connectedFlags = 0x12;
+int connectedQueries = 0;
+CDialog* endAfterFiveQueries = nullptr;
 BOOL WINAPI FakeConnectedState(LPDWORD flags, DWORD)
 {
+    if (++connectedQueries == 5 && endAfterFiveQueries)
+        endAfterFiveQueries->EndDialog(0);
     *flags = connectedFlags;
     return connectedAnswer;
 }
@@ -161,6 +169,8 @@ protected:
         fake = FakeTable{};
         connectedAnswer = TRUE;
         connectedFlags = 0x12;
+        connectedQueries = 0;
+        endAfterFiveQueries = nullptr;
         previousLoader = netstatus::SetIpHelperLoader(&FakeLibrary);
         previousQuery = netstatus::connectedStateQuery;
         netstatus::connectedStateQuery = &FakeConnectedState;
@@ -416,6 +426,20 @@ TEST_F(NetStatusTest, ConnectionTextsFollowTheConnectionState)
         dlg.RefreshStatus();
         EXPECT_EQ(dlg.Shown(IDC_CONNECTION_TYPE), " Modem ");
     });
+}
+
+TEST_F(NetStatusTest, TimerOneDrivesTheRefresh)
+{
+    fake.rows = {MakeRow("Ethernet", 100000000, 300, 400)};
+    NetStatusDlg dialog;
+    dialog.refreshInterval = 10;
+    endAfterFiveQueries = &dialog;
+    EXPECT_EQ(dialog.DoModal(), 0);
+    endAfterFiveQueries = nullptr;
+    EXPECT_EQ(connectedQueries, 5);
+    EXPECT_EQ(dialog.connectedTimeText, "  0 hrs :  0 mins :  5 secs");
+    EXPECT_EQ(dialog.bytesSentText, " 400 ");
+    EXPECT_EQ(dialog.bytesReceivedText, " 300 ");
 }
 
 // ---- The library or an entry point missing: a message box, and the dialog ends with result 1.
