@@ -180,13 +180,18 @@ protected:
         netstatus::connectedStateQuery = previousQuery;
     }
 
-    // Runs the dialog with `body`; the result of DoModal.
-    static INT_PTR Run(std::int32_t storedPosition, std::function<void(NetStatusDlg&)> body)
+    // Runs the dialog with `body`, which must have run: a window that cannot be made fails here.
+    static void Run(std::int32_t storedPosition, std::function<void(NetStatusDlg&)> body)
     {
+        bool ran = false;
         NetStatusDlg dialog;
         dialog.storedPosition = storedPosition;
-        dialog.body = std::move(body);
-        return dialog.DoModal();
+        dialog.body = [&](NetStatusDlg& dlg) {
+            ran = true;
+            body(dlg);
+        };
+        EXPECT_EQ(dialog.DoModal(), 0);
+        EXPECT_TRUE(ran) << "the main window was not created";
     }
 
     netstatus::IpHelperLoader previousLoader = nullptr;
@@ -213,7 +218,7 @@ TEST_F(NetStatusTest, ListsTheSystemTableAndShowsItsCounters)
     for (const auto& entry : netstatus::BuildInterfaceList(views.data(), views.size()))
         expected.push_back(entry.text);
 
-    EXPECT_EQ(Run(0, [&](NetStatusDlg& dlg) {
+    Run(0, [&](NetStatusDlg& dlg) {
         EXPECT_EQ(dlg.Entries(), expected);
         EXPECT_NE(netstatus::getNumberOfInterfacesEntry, nullptr);
         EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), expected.empty() ? -1 : 0);
@@ -233,7 +238,7 @@ TEST_F(NetStatusTest, ListsTheSystemTableAndShowsItsCounters)
             EXPECT_EQ(sent.back(), ' ');
             EXPECT_EQ(sent.find_first_not_of("0123456789", 1), sent.size() - 1) << sent;
         }
-    }), 0);
+    });
 }
 
 TEST_F(NetStatusTest, NoRowToReadLeavesTheCountersAsTheyAre)
