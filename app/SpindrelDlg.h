@@ -7,10 +7,12 @@
 #include <iphlpapi.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "controls/ButtonST.h"
 #include "controls/SystemTray.h"
 #include "framework/Afx.h"
+#include "netstatus/IfTable.h"
 
 class CSpindrelDlg : public CDialog {
 public:
@@ -58,7 +60,9 @@ protected:
     // Interface list and status refresh.
     void FillInterfaceList();
     void OnInterfaceSelChange();
-    MIB_IFROW ReadSelectedRow();
+    // The row shown at selectedInterface, read afresh; none when the list has no such position or
+    // the table no such row.
+    std::optional<MIB_IFROW> ReadSelectedRow();
     void RefreshStatus();
     void TickConnectedClock();
 
@@ -97,7 +101,7 @@ protected:
     std::int32_t connectedHours = 0;
     std::int32_t connectedMinutes = 0;
     std::int32_t connectedSeconds = 0;
-    MIB_IFTABLE* ifTable = nullptr;
+    netstatus::IfTableBuffer ifTable; // owns the table's memory and knows its real size
     ULONG ifTableSize = 0;
     CComboBox interfaceCombo;
     std::int32_t selectedInterface = 0;

@@ -1,0 +1,124 @@
+#include "netstatus/IfTable.h"
+
+#include <wininet.h>
+
+#include <cstddef>
+#include <cstdlib>
+
+#include "framework/Handles.h"
+
+namespace netstatus {
+
+GetIfTableFunction getIfTableEntry = nullptr;
+GetNumberOfInterfacesFunction getNumberOfInterfacesEntry = nullptr;
+ConnectedStateFunction connectedStateQuery = &::InternetGetConnectedState;
+
+namespace {
+
+IpHelperLoader installedLoader = nullptr;
+
+// The library, loaded on first use and released when the process ends; the entry points taken
+// from it are cleared first so that nothing can call into a released library.
+struct IpHelperLibrary {
+    UniqueModule module;
+    ~IpHelperLibrary()
+    {
+        getIfTableEntry = nullptr;
+        getNumberOfInterfacesEntry = nullptr;
+    }
+};
+
+template <typename Function>
+Function Resolve(HMODULE module, const char* name)
+{
+    // Through the generic function type, which converts to any other without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+IpHelperEntries LoadFromLibrary()
+{
+    static IpHelperLibrary library;
+    if (!library.module)
+        library.module.reset(::LoadLibraryA("Iphlpapi.dll"));
+    if (!library.module)
+        return {};
+    IpHelperEntries entries;
+    entries.getIfTable = Resolve<GetIfTableFunction>(library.module.get(), "GetIfTable");
+    entries.getNumberOfInterfaces = Resolve<GetNumberOfInterfacesFunction>(library.module.get(), "GetNumberOfInterfaces");
+    return entries;
+}
+
+constexpr int kMaxGrowAttempts = 3;
+
+} // namespace
+
+bool LoadIpHelper()
+{
+    const IpHelperEntries entries = installedLoader ? installedLoader() : LoadFromLibrary();
+    getIfTableEntry = entries.getIfTable;
+    getNumberOfInterfacesEntry = entries.getNumberOfInterfaces;
+    return getIfTableEntry && getNumberOfInterfacesEntry;
+}
+
+IpHelperLoader SetIpHelperLoader(IpHelperLoader loader)
+{
+    const IpHelperLoader previous = installedLoader;
+    installedLoader = loader;
+    return previous;
+}
+
+bool IfTableBuffer::Allocate(ULONG bytes)
+{
+    void* memory = std::calloc(bytes ? bytes : 1, 1);
+    if (!memory)
+        return false;
+    Reset();
+    table_ = static_cast<MIB_IFTABLE*>(memory);
+    capacity_ = bytes;
+    return true;
+}
+
+void IfTableBuffer::Reset()
+{
+    std::free(table_);
+    table_ = nullptr;
+    capacity_ = 0;
+}
+
+DWORD IfTableBuffer::RowCount() const
+{
+    constexpr std::size_t header = offsetof(MIB_IFTABLE, table);
+    if (!table_ || capacity_ < header)
+        return 0;
+    const std::size_t fits = (capacity_ - header) / sizeof(MIB_IFROW);
+    return table_->dwNumEntries < fits ? table_->dwNumEntries : static_cast<DWORD>(fits);
+}
+
+bool LoadIfTable(GetIfTableFunction query, IfTableBuffer& buffer, ULONG& size)
+{
+    buffer.Reset();
+    size = 0;
+    if (!query || query(nullptr, &size, TRUE) != ERROR_INSUFFICIENT_BUFFER)
+        return false;
+    if (!buffer.Allocate(size))
+        return false;
+    RefreshIfTable(query, buffer, size);
+    return true;
+}
+
+void RefreshIfTable(GetIfTableFunction query, IfTableBuffer& buffer, ULONG& size)
+{
+    if (!query || !buffer)
+        return;
+    for (int attempt = 0; attempt < kMaxGrowAttempts; ++attempt) {
+        size = buffer.capacity();
+        const DWORD result = query(buffer.get(), &size, TRUE);
+        if (result != ERROR_INSUFFICIENT_BUFFER || size <= buffer.capacity())
+            return;
+        // The table has grown since the buffer was made: a larger one, and ask again.
+        if (!buffer.Allocate(size))
+            return;
+    }
+}
+
+} // namespace netstatus

@@ -1,0 +1,59 @@
+#include "netstatus/InterfaceList.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace netstatus {
+
+std::string FormatInterfaceEntry(const InterfaceRowView& row)
+{
+    std::size_t length = 0;
+    if (row.description) {
+        const void* nul = std::memchr(row.description, 0, row.descriptionCapacity);
+        length = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - row.description)
+                     : row.descriptionCapacity;
+    }
+    if (length > kDescriptionCut)
+        length = kDescriptionCut;
+    const std::string description =
+        length ? std::string(reinterpret_cast<const char*>(row.description), length) : std::string();
+
+    // 38 characters, two spaces, at most four digits (2^32 >> 20 is 4096), " Mb" and a NUL.
+    char text[kDescriptionCut + 16];
+    std::snprintf(text, sizeof text, " %s %d %s", description.c_str(), static_cast<int>(row.speed >> 20), "Mb");
+    return text;
+}
+
+bool IsListedEntry(const std::string& entry)
+{
+    if (entry.compare(0, 5, " WAN ") == 0)
+        return false;
+    if (entry.compare(0, 8, " isatap.") == 0)
+        return false;
+    return entry.find("Loopback") == std::string::npos;
+}
+
+std::vector<ListedInterface> BuildInterfaceList(const InterfaceRowView* rows, std::size_t rowCount,
+                                                std::size_t capacity)
+{
+    std::vector<ListedInterface> list;
+    for (std::size_t i = 0; i < rowCount && list.size() < capacity; ++i) {
+        std::string entry = FormatInterfaceEntry(rows[i]);
+        if (IsListedEntry(entry))
+            list.push_back({std::move(entry), static_cast<std::int32_t>(i)});
+    }
+    return list;
+}
+
+std::int32_t RowAtPosition(std::int32_t position, std::int32_t listedCount, const std::int32_t* rows,
+                           std::uint32_t rowsInTable)
+{
+    if (!rows || position < 0 || position >= listedCount)
+        return -1;
+    const std::int32_t row = rows[position];
+    if (row < 0 || static_cast<std::uint32_t>(row) >= rowsInTable)
+        return -1;
+    return row;
+}
+
+} // namespace netstatus

@@ -1,0 +1,49 @@
+#pragma once
+// The rules of the "Network Interface" list: how a row of the system's interface table becomes a
+// list entry, which rows are left out, and the map from list positions back to table rows.
+// Portable: no window and no system call.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace netstatus {
+
+// A description longer than this is cut to its first kDescriptionCut characters.
+constexpr std::size_t kDescriptionCut = 38;
+// The list shows at most this many interfaces; accepted rows after the last of them are not listed.
+constexpr std::size_t kMaxListedInterfaces = 256;
+
+// What the list needs of one table row. The description is read up to its NUL byte, and never
+// past descriptionCapacity bytes even when the row holds no NUL.
+struct InterfaceRowView {
+    const unsigned char* description = nullptr;
+    std::size_t descriptionCapacity = 0;
+    std::uint32_t speed = 0; // bits per second
+};
+
+// " <description cut at 38> <speed in Mb, remainder dropped> Mb", e.g. " PCI Fast Ethernet Adapter 95 Mb".
+std::string FormatInterfaceEntry(const InterfaceRowView& row);
+
+// False for the entries the list leaves out, compared byte for byte and case-sensitively: a WAN
+// adapter (" WAN " in the first five characters), an ISATAP tunnel (" isatap." in the first
+// eight) and a loopback ("Loopback" anywhere in the entry, so only within the cut description).
+bool IsListedEntry(const std::string& entry);
+
+struct ListedInterface {
+    std::string text;
+    std::int32_t row = 0; // the table row the entry shows
+};
+
+// The list entries of a table, in table order: position k of the result shows table row
+// result[k].row. At most `capacity` entries.
+std::vector<ListedInterface> BuildInterfaceList(const InterfaceRowView* rows, std::size_t rowCount,
+                                                std::size_t capacity = kMaxListedInterfaces);
+
+// The table row shown at list position `position`, or -1 when there is none to read: a position
+// outside the list, or a row that the table now holds fewer than rowsInTable rows for.
+std::int32_t RowAtPosition(std::int32_t position, std::int32_t listedCount, const std::int32_t* rows,
+                           std::uint32_t rowsInTable);
+
+} // namespace netstatus

@@ -1,0 +1,490 @@
+// The interface list and the status refresh of the main window, under Wine: the window is made
+// from its real template in this process, and the interface table comes either from the system
+// or from a stand-in that the test controls.
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <cstddef>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ProductKey.h"
+#include "app/SpindrelDlg.h"
+
+#include <wininet.h>
+
+#include "netstatus/InterfaceList.h"
+#include "netstatus/StatusTexts.h"
+#include "res/resource.h"
+
+namespace {
+
+// The main window with only what the interface list needs initialised; the test body runs once
+// the list is built, inside the dialog's initialisation, and the dialog then ends.
+class NetStatusDlg : public CSpindrelDlg {
+public:
+    using CSpindrelDlg::bytesReceivedText;
+    using CSpindrelDlg::bytesSentText;
+    using CSpindrelDlg::connectedTimeText;
+    using CSpindrelDlg::ifTable;
+    using CSpindrelDlg::interfaceCombo;
+    using CSpindrelDlg::interfaceRows;
+    using CSpindrelDlg::ReadSelectedRow;
+    using CSpindrelDlg::RefreshStatus;
+    using CSpindrelDlg::selectedInterface;
+
+    std::int32_t storedPosition = 0;
+    std::function<void(NetStatusDlg&)> body;
+    UINT refreshInterval = 0; // without a body: start the refresh timer and run the window's own loop
+
+    CString Shown(int id) const
+    {
+        char text[256] = {};
+        ::GetDlgItemTextA(m_hWnd, id, text, sizeof text);
+        return text;
+    }
+
+    std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> entries;
+        for (int i = 0; i < interfaceCombo.GetCount(); ++i)
+            entries.push_back(interfaceCombo.GetLBText(i).str());
+        return entries;
+    }
+
+    // The user picks position p from the list: the list's own notification to the dialog.
+    void Choose(int position)
+    {
+        interfaceCombo.SetCurSel(position);
+        SendMessage(WM_COMMAND, MAKEWPARAM(IDC_INTERFACE_LIST, CBN_SELCHANGE),
+                    reinterpret_cast<LPARAM>(interfaceCombo.m_hWnd));
+    }
+
+    void Ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            RefreshStatus();
+    }
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        selectedInterface = storedPosition; // as the preferences would have loaded it
+        FillInterfaceList();
+        if (body) {
+            body(*this);
+            // Gone before it is ever shown: Wine hides a shown window of this kind only after
+            // waiting some two seconds for a window manager, which Xvfb does not have.
+            EndDialog(0);
+            DestroyWindow();
+        } else if (refreshInterval) {
+            SetTimer(TIMER_STATUS_REFRESH, refreshInterval, nullptr);
+        }
+        return TRUE;
+    }
+};
+
+// ---- A stand-in for GetIfTable whose table the test sets and changes.
+
+struct FakeTable {
+    std::vector<MIB_IFROW> rows;
+    bool refuse = false;      // answers as a system without the table would
+    bool growEachCall = false;
+    int calls = 0;
+    int oversized = 0;        // queries told a size larger than their buffer really holds
+    int unsorted = 0;
+};
+FakeTable fake;
+
+MIB_IFROW MakeRow(const char* description, DWORD speed, DWORD inOctets = 0, DWORD outOctets = 0)
+{
+    MIB_IFROW row{};
+    const std::size_t length = std::strlen(description);
+    std::memcpy(row.bDescr, description, length < sizeof row.bDescr ? length : sizeof row.bDescr - 1);
+    row.dwDescrLen = static_cast<DWORD>(length);
+    row.dwSpeed = speed;
+    row.dwInOctets = inOctets;
+    row.dwOutOctets = outOctets;
+    return row;
+}
+
+DWORD WINAPI FakeGetIfTable(PMIB_IFTABLE table, PULONG size, BOOL sorted)
+{
+    ++fake.calls;
+    if (!sorted)
+        ++fake.unsorted;
+    if (fake.refuse)
+        return ERROR_NOT_SUPPORTED;
+    if (fake.growEachCall)
+        fake.rows.push_back(MakeRow("Hot-plugged adapter", 0));
+    // The buffer's real size, from the allocator that made it.
+    if (table && *size > _msize(table)) {
+        ++fake.oversized;
+        return ERROR_INVALID_PARAMETER; // writing would run past the buffer
+    }
+    const ULONG needed = static_cast<ULONG>(offsetof(MIB_IFTABLE, table) + fake.rows.size() * sizeof(MIB_IFROW));
+    if (!table || *size < needed) {
+        *size = needed;
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    table->dwNumEntries = static_cast<DWORD>(fake.rows.size());
+    if (!fake.rows.empty())
+        std::memcpy(table->table, fake.rows.data(), fake.rows.size() * sizeof(MIB_IFROW));
+    return NO_ERROR;
+}
+
+DWORD WINAPI FakeGetNumberOfInterfaces(PDWORD count)
+{
+    *count = static_cast<DWORD>(fake.rows.size());
+    return NO_ERROR;
+}
+
+netstatus::IpHelperEntries FakeLibrary() { return {&FakeGetIfTable, &FakeGetNumberOfInterfaces}; }
+netstatus::IpHelperEntries LibraryWithoutCount() { return {&FakeGetIfTable, nullptr}; }
+netstatus::IpHelperEntries NoLibrary() { return {}; }
+
+// ---- A stand-in for the connection-state query.
+
+BOOL connectedAnswer = TRUE;
+DWORD connectedFlags = 0x12;
+int connectedQueries = 0;
+CDialog* endAfterFiveQueries = nullptr;
+BOOL WINAPI FakeConnectedState(LPDWORD flags, DWORD)
+{
+    if (++connectedQueries == 5 && endAfterFiveQueries)
+        endAfterFiveQueries->EndDialog(0);
+    *flags = connectedFlags;
+    return connectedAnswer;
+}
+
+class NetStatusTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake = FakeTable{};
+        connectedAnswer = TRUE;
+        connectedFlags = 0x12;
+        connectedQueries = 0;
+        endAfterFiveQueries = nullptr;
+        previousLoader = netstatus::SetIpHelperLoader(&FakeLibrary);
+        previousQuery = netstatus::connectedStateQuery;
+        netstatus::connectedStateQuery = &FakeConnectedState;
+    }
+    void TearDown() override
+    {
+        netstatus::SetIpHelperLoader(previousLoader);
+        netstatus::connectedStateQuery = previousQuery;
+    }
+
+    // Runs the dialog with `body`, which must have run: a window that cannot be made fails here.
+    static void Run(std::int32_t storedPosition, std::function<void(NetStatusDlg&)> body)
+    {
+        bool ran = false;
+        NetStatusDlg dialog;
+        dialog.storedPosition = storedPosition;
+        dialog.body = [&](NetStatusDlg& dlg) {
+            ran = true;
+            body(dlg);
+        };
+        EXPECT_EQ(dialog.DoModal(), 0);
+        EXPECT_TRUE(ran) << "the main window was not created";
+    }
+
+    netstatus::IpHelperLoader previousLoader = nullptr;
+    netstatus::ConnectedStateFunction previousQuery = nullptr;
+};
+
+TEST_F(NetStatusTest, ListsTheSystemTableAndShowsItsCounters)
+{
+    netstatus::SetIpHelperLoader(nullptr); // the real Iphlpapi.dll
+    netstatus::connectedStateQuery = previousQuery;
+
+    // The table as the system reports it, read here on its own.
+    ULONG size = 0;
+    ASSERT_EQ(::GetIfTable(nullptr, &size, TRUE), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    std::vector<unsigned char> buffer(size + 16 * sizeof(MIB_IFROW));
+    size = static_cast<ULONG>(buffer.size());
+    auto* table = reinterpret_cast<MIB_IFTABLE*>(buffer.data());
+    ASSERT_EQ(::GetIfTable(table, &size, TRUE), static_cast<DWORD>(NO_ERROR));
+    ASSERT_GT(table->dwNumEntries, 0u);
+    std::vector<netstatus::InterfaceRowView> views;
+    for (DWORD i = 0; i < table->dwNumEntries; ++i)
+        views.push_back({table->table[i].bDescr, sizeof table->table[i].bDescr, table->table[i].dwSpeed});
+    std::vector<std::string> expected;
+    for (const auto& entry : netstatus::BuildInterfaceList(views.data(), views.size()))
+        expected.push_back(entry.text);
+
+    Run(0, [&](NetStatusDlg& dlg) {
+        EXPECT_EQ(dlg.Entries(), expected);
+        EXPECT_NE(netstatus::getNumberOfInterfacesEntry, nullptr);
+        EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), expected.empty() ? -1 : 0);
+
+        dlg.RefreshStatus();
+        EXPECT_EQ(dlg.Shown(IDC_CONNECTED_TIME), "  0 hrs :  0 mins :  1 secs");
+        DWORD flags = 0;
+        const bool connected = ::InternetGetConnectedState(&flags, 0) != FALSE;
+        CString type, status;
+        netstatus::ApplyConnectionState(connected, flags, type, status);
+        EXPECT_EQ(dlg.Shown(IDC_CONNECTION_STATUS), status);
+        EXPECT_EQ(dlg.Shown(IDC_CONNECTION_TYPE), type);
+        if (!expected.empty()) {
+            const std::string sent = dlg.Shown(IDC_BYTES_SENT).str();
+            ASSERT_GE(sent.size(), 3u);
+            EXPECT_EQ(sent.front(), ' ');
+            EXPECT_EQ(sent.back(), ' ');
+            EXPECT_EQ(sent.find_first_not_of("0123456789", 1), sent.size() - 1) << sent;
+        }
+    });
+}
+
+TEST_F(NetStatusTest, NoRowToReadLeavesTheCountersAsTheyAre)
+{
+    fake.rows = {MakeRow("Ethernet", 100000000, 11, 22), MakeRow("Wireless", 54000000, 33, 44),
+                 MakeRow("WAN Miniport (IP)", 0, 55, 66)};
+    // A stored position past the end, and negative ones.
+    for (const std::int32_t stored : {2, 3, 255, 256, 100000, -1, -2, -2147483647 - 1}) {
+        SCOPED_TRACE(stored);
+        Run(stored, [](NetStatusDlg& dlg) {
+            EXPECT_EQ(dlg.interfaceCombo.GetCount(), 2);
+            EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), CB_ERR);
+            EXPECT_FALSE(dlg.ReadSelectedRow().has_value());
+            dlg.Ticks(120);
+            EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), "");
+            EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), "");
+            EXPECT_EQ(dlg.Shown(IDC_CONNECTED_TIME), "  0 hrs :  2 mins :  0 secs");
+            EXPECT_EQ(dlg.Shown(IDC_CONNECTION_STATUS), " Connected");
+        });
+    }
+
+    // An empty list: every row rejected.
+    fake.rows = {MakeRow("WAN Miniport (PPTP)", 0, 1, 2), MakeRow("MS TCP Loopback interface", 0, 3, 4)};
+    Run(0, [](NetStatusDlg& dlg) {
+        EXPECT_EQ(dlg.interfaceCombo.GetCount(), 0);
+        EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), CB_ERR);
+        dlg.Ticks(5);
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), "");
+    });
+
+    // No table at all: the first query does not ask for a buffer, so nothing is allocated or queried again.
+    fake.refuse = true;
+    fake.calls = 0;
+    Run(0, [](NetStatusDlg& dlg) {
+        EXPECT_FALSE(dlg.ifTable);
+        EXPECT_EQ(dlg.interfaceCombo.GetCount(), 0);
+        dlg.Ticks(5);
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), "");
+        EXPECT_EQ(dlg.Shown(IDC_CONNECTED_TIME), "  0 hrs :  0 mins :  5 secs");
+    });
+    EXPECT_EQ(fake.calls, 1);
+    EXPECT_EQ(fake.oversized, 0);
+}
+
+TEST_F(NetStatusTest, AGrowingTableIsNeverOverrun)
+{
+    fake.rows = {MakeRow("Ethernet", 100000000, 1, 2), MakeRow("Wireless", 54000000, 4294967295u, 2147483648u)};
+    Run(1, [](NetStatusDlg& dlg) {
+        EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), 1);
+        const ULONG firstCapacity = dlg.ifTable.capacity();
+        EXPECT_EQ(firstCapacity, offsetof(MIB_IFTABLE, table) + 2 * sizeof(MIB_IFROW)); // one buffer of the reported size
+        dlg.RefreshStatus();
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 2147483648 ");
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 4294967295 ");
+
+        // Adapters appear: the buffer grows, the list stays as built, position 1 still reads row 1.
+        for (int i = 0; i < 40; ++i)
+            fake.rows.push_back(MakeRow("Virtual adapter", 0, 9, 9));
+        fake.rows[1].dwOutOctets = 7;
+        fake.rows[1].dwInOctets = 8;
+        dlg.Ticks(3);
+        EXPECT_GT(dlg.ifTable.capacity(), firstCapacity);
+        EXPECT_EQ(dlg.ifTable.RowCount(), 42u);
+        EXPECT_EQ(dlg.interfaceCombo.GetCount(), 2);
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 7 ");
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 8 ");
+
+        // A table that grows on every query, faster than the buffer can follow.
+        fake.growEachCall = true;
+        dlg.Ticks(20);
+        fake.growEachCall = false;
+
+        // Row 1 disappears: the counters keep the last ones shown.
+        fake.rows.resize(1);
+        dlg.Ticks(2);
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 7 ");
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 8 ");
+        EXPECT_FALSE(dlg.ReadSelectedRow().has_value());
+    });
+    EXPECT_EQ(fake.oversized, 0);
+    EXPECT_EQ(fake.unsorted, 0);
+}
+
+TEST_F(NetStatusTest, ListsTheFirst256AcceptedRows)
+{
+    fake.rows.push_back(MakeRow("WAN Miniport (L2TP)", 0));
+    for (DWORD i = 0; i < 300; ++i)
+        fake.rows.push_back(MakeRow("Adapter", 10000000, i, i));
+    Run(255, [](NetStatusDlg& dlg) {
+        EXPECT_EQ(dlg.interfaceCombo.GetCount(), 256);
+        dlg.RefreshStatus();
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 255 "); // row 256
+    });
+}
+
+// The stored choice, saved and put back so that the test leaves the registry as it found it.
+class StoredChoice {
+public:
+    StoredChoice() { has_ = Read(value_); }
+    ~StoredChoice()
+    {
+        if (has_) {
+            product_key::Writer().Write("Network", value_);
+        } else {
+            Delete();
+        }
+    }
+    static bool Read(DWORD& value)
+    {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, product_key::Path().c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+            return false;
+        UniqueKey holder(key);
+        DWORD type = 0, size = sizeof value;
+        return ::RegQueryValueExA(key, "Network", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+                   ERROR_SUCCESS &&
+               type == REG_DWORD && size == sizeof value;
+    }
+    static void Delete()
+    {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, product_key::Path().c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            ::RegDeleteValueA(key, "Network");
+            ::RegCloseKey(key);
+        }
+    }
+
+private:
+    bool has_ = false;
+    DWORD value_ = 0;
+};
+
+TEST_F(NetStatusTest, ChoosingAnotherInterfaceStoresItsPosition)
+{
+    StoredChoice keep;
+    StoredChoice::Delete();
+    // Rows 1 and 3 are rejected: positions 0, 1, 2 show rows 0, 2, 4.
+    fake.rows = {MakeRow("Ethernet", 100000000, 10, 20), MakeRow("WAN Miniport (PPTP)", 0, 11, 21),
+                 MakeRow("Wireless", 54000000, 12, 22), MakeRow("isatap.{0A1B2C3D}", 0, 13, 23),
+                 MakeRow("Bluetooth PAN", 3000000, 14, 24)};
+    Run(1, [](NetStatusDlg& dlg) {
+        EXPECT_EQ(dlg.Entries(), (std::vector<std::string>{" Ethernet 95 Mb", " Wireless 51 Mb", " Bluetooth PAN 2 Mb"}));
+        EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), 1);
+        EXPECT_EQ(dlg.interfaceRows[2], 4);
+        DWORD stored = 0;
+
+        dlg.Choose(1); // the entry already selected
+        EXPECT_FALSE(StoredChoice::Read(stored));
+        EXPECT_EQ(dlg.bytesSentText, "");
+
+        dlg.Choose(2);
+        EXPECT_EQ(dlg.selectedInterface, 2);
+        ASSERT_TRUE(StoredChoice::Read(stored));
+        EXPECT_EQ(stored, 2u);
+        // The counters of row 4, in the fields; the window shows them at the next refresh.
+        EXPECT_EQ(dlg.bytesSentText, " 24 ");
+        EXPECT_EQ(dlg.bytesReceivedText, " 14 ");
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), "");
+        dlg.RefreshStatus();
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 24 ");
+
+        dlg.Choose(0);
+        ASSERT_TRUE(StoredChoice::Read(stored));
+        EXPECT_EQ(stored, 0u);
+    });
+}
+
+TEST_F(NetStatusTest, TimerOneDrivesTheRefresh)
+{
+    fake.rows = {MakeRow("Ethernet", 100000000, 300, 400)};
+    NetStatusDlg dialog;
+    dialog.refreshInterval = 10;
+    endAfterFiveQueries = &dialog;
+    EXPECT_EQ(dialog.DoModal(), 0);
+    endAfterFiveQueries = nullptr;
+    EXPECT_EQ(connectedQueries, 5);
+    EXPECT_EQ(dialog.connectedTimeText, "  0 hrs :  0 mins :  5 secs");
+    EXPECT_EQ(dialog.bytesSentText, " 400 ");
+    EXPECT_EQ(dialog.bytesReceivedText, " 300 ");
+}
+
+// ---- The library or an entry point missing: a message box, and the dialog ends with result 1.
+
+struct SeenMessageBox {
+    int count = 0;
+    std::string caption;
+    std::string text;
+    bool exclamationIcon = false;
+};
+SeenMessageBox seen;
+
+BOOL CALLBACK FindMessageText(HWND child, LPARAM)
+{
+    char text[128] = {};
+    ::GetWindowTextA(child, text, sizeof text);
+    if (std::strcmp(text, "Error loading Iphlpapi.dll") == 0)
+        seen.text = text;
+    if (::SendMessageA(child, STM_GETICON, 0, 0) == reinterpret_cast<LRESULT>(::LoadIconA(nullptr, IDI_EXCLAMATION)))
+        seen.exclamationIcon = true;
+    return TRUE;
+}
+
+BOOL CALLBACK CloseMessageBox(HWND window, LPARAM)
+{
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, "#32770") != 0 || !::IsWindowVisible(window))
+        return TRUE;
+    const std::string before = seen.text;
+    seen.text.clear();
+    ::EnumChildWindows(window, &FindMessageText, 0);
+    if (seen.text.empty()) {
+        seen.text = before;
+        return TRUE;
+    }
+    char caption[64] = {};
+    ::GetWindowTextA(window, caption, sizeof caption);
+    seen.caption = caption;
+    ++seen.count;
+    ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK DismissMessageBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CloseMessageBox, 0);
+}
+
+TEST_F(NetStatusTest, MissingEntryPointEndsTheDialogWithResultOne)
+{
+    CWinApp app; // the message box's caption is the application's name
+    app.LoadAppName();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &DismissMessageBox);
+
+    for (const netstatus::IpHelperLoader loader : {&LibraryWithoutCount, &NoLibrary}) {
+        seen = SeenMessageBox{};
+        netstatus::SetIpHelperLoader(loader);
+        NetStatusDlg dialog;
+        EXPECT_EQ(dialog.DoModal(), 1);
+        EXPECT_EQ(seen.count, 1);
+        EXPECT_EQ(seen.text, "Error loading Iphlpapi.dll");
+        EXPECT_EQ(seen.caption, "Spindrel");
+        EXPECT_TRUE(seen.exclamationIcon);
+        EXPECT_EQ(fake.calls, 0);
+    }
+    ::KillTimer(nullptr, timer);
+}
+
+} // namespace
