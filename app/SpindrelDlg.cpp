@@ -203,9 +203,12 @@ void CSpindrelDlg::OnTimer(UINT_PTR id)
 HBRUSH CSpindrelDlg::OnCtlColor(CDC* dc, CWnd*, UINT kind)
 {
     if (kind == CTLCOLOR_STATIC) {
-        // Labels and value fields alike let the window's background show through.
+        // Labels and value fields alike show the window's own background behind their text. The
+        // brush is the dialog's background colour, not a hollow one: a static fills its rectangle
+        // with it before drawing, so a changed text (the clocks, every second) never lands on top of
+        // the previous one.
         dc->SetBkMode(TRANSPARENT);
-        return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+        return ::GetSysColorBrush(COLOR_BTNFACE);
     }
     return reinterpret_cast<HBRUSH>(Default());
 }
