@@ -251,6 +251,10 @@ void CHyperLink::OnPaint()
     resizing = true;
     MoveWindow(window.left, window.top, width, height, FALSE);
     resizing = false;
+    // This paint reaches only the area that needed it when it began: a window that grew asks for
+    // one more paint, or its text would show cut at the old size until the mouse came by.
+    if (width > window.right - window.left || height > window.bottom - window.top)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
 
     RECT client;
     GetClientRect(&client);

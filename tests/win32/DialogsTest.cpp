@@ -185,6 +185,16 @@ TEST_F(Link, FitsItsTextAtTheFirstPaint)
     const LONG style = ::GetWindowLongA(staticWindow, GWL_STYLE);
     EXPECT_EQ(style & SS_TYPEMASK, SS_OWNERDRAW);
     EXPECT_TRUE(style & SS_NOTIFY);
+    // The paint that grew the window asked for one more, which brings the whole text, also the
+    // part beyond the template's width of 60 pixels.
+    ::UpdateWindow(staticWindow);
+    int w = 0, h = 0;
+    const std::vector<COLORREF> pixels = ReadBack(staticWindow, w, h);
+    int beyond = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 60; x < w; ++x)
+            beyond += pixels[static_cast<std::size_t>(y * w + x)] == RGB(0, 0, 255);
+    EXPECT_GT(beyond, 0);
     // Its place stays where the template put it.
     RECT rect;
     ::GetWindowRect(staticWindow, &rect);
