@@ -215,8 +215,9 @@ void DrawScene(CPaintDC& dc, int phase)
 TEST(BufferDC, PaintsPixelForPixelLikeADirectPaint)
 {
     PaintWnd window;
-    ASSERT_TRUE(window.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, 300, 20, 120, 70, nullptr,
-                                nullptr));
+    // Topmost in a corner, away from the windows of tests that run beside this one.
+    ASSERT_TRUE(window.CreateEx(WS_EX_TOPMOST, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, 900, 660, 120, 70,
+                                nullptr, nullptr));
     // Drawing; a buffer made larger (or re-made at its size: one side shrinks) between a saved
     // state and its restoring; drawing after the restore lands in the buffer too.
     const RECT growing{0, 0, 140, 90};

@@ -96,8 +96,10 @@ protected:
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = "LinkParent";
         ::RegisterClassA(&wc);
-        parent = ::CreateWindowExA(0, "LinkParent", "", WS_POPUP | WS_VISIBLE, 100, 300, 320, 80, nullptr, nullptr,
-                                   wc.hInstance, nullptr);
+        // Topmost in a corner, away from the windows of tests that run beside this one: the
+        // looks are read back from the screen.
+        parent = ::CreateWindowExA(WS_EX_TOPMOST, "LinkParent", "", WS_POPUP | WS_VISIBLE, 0, 660, 320, 80, nullptr,
+                                   nullptr, wc.hInstance, nullptr);
         ASSERT_NE(parent, nullptr);
         // As in the error dialog's template: smaller than its text, with SS_NOTIFY and an ellipsis.
         staticWindow = ::CreateWindowExA(0, "STATIC", kLinkText,
