@@ -2,9 +2,45 @@
 
 const MessageMap CButtonST::messageMap{&CButton::messageMap, {}};
 
-void CButtonST::SetTooltipText(LPCSTR, BOOL) {}
+namespace {
+constexpr UINT_PTR kToolId = 1;
+constexpr int kMaxTipWidth = 400;
+} // namespace
+
+void CButtonST::InitToolTip()
+{
+    // The tooltip belongs to the button's window; without one there is nothing to point at.
+    if (toolTip.m_hWnd || !m_hWnd)
+        return;
+    if (!toolTip.Create(this, toolTipStyle))
+        return;
+    toolTip.Activate(FALSE);
+    toolTip.SetMaxTipWidth(kMaxTipWidth);
+}
+
+void CButtonST::SetTooltipText(LPCSTR text, BOOL activate)
+{
+    if (!text)
+        return;
+    InitToolTip();
+    if (!toolTip.m_hWnd)
+        return;
+    if (toolTip.GetToolCount() == 0) {
+        RECT client;
+        GetClientRect(&client);
+        toolTip.AddTool(this, text, &client, kToolId);
+    }
+    toolTip.UpdateTipText(text, this, kToolId);
+    toolTip.Activate(activate);
+}
 
 BOOL CButtonST::PreTranslateMessage(MSG* msg)
 {
+    InitToolTip();
+    if (toolTip.m_hWnd)
+        toolTip.RelayEvent(msg);
+    // The button sees a second press, and so sends a second BN_CLICKED instead of BN_DOUBLECLICKED.
+    if (msg->message == WM_LBUTTONDBLCLK)
+        msg->message = WM_LBUTTONDOWN;
     return CButton::PreTranslateMessage(msg);
 }

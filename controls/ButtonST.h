@@ -11,12 +11,19 @@ public:
 
     CButtonST() = default;
 
-    // Sets the tip text (a null text does nothing) and activates or deactivates the tip.
+    // Sets the tip text (a null text does nothing) and activates or deactivates the tip. The tip
+    // answers to the button's client rectangle as it is at the first call.
     void SetTooltipText(LPCSTR text, BOOL activate = TRUE);
 
+    // Relays every message to the tooltip and turns a double click into a second press.
     BOOL PreTranslateMessage(MSG* msg) override;
 
+    const CToolTipCtrl& ToolTip() const { return toolTip; }
+
 protected:
+    // Makes the tooltip window on first need: inactive, tips wrapped at 400 pixels.
+    void InitToolTip();
+
     CToolTipCtrl toolTip;
     DWORD toolTipStyle = 0;
 };

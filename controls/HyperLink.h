@@ -1,15 +1,99 @@
 #pragma once
 // CHyperLink: a static text that paints itself as a link and opens its address when clicked.
+//
+// It paints through an off-screen buffer: the background, an optional border, optional state
+// icons left or right of the text, and each text line with a drawn underline, in the colour of its
+// visual state (normal, hover, pressed, disabled). Every paint fits the window to its text. While
+// the mouse is over it, it shows the hand cursor and a tooltip with the address; a click opens the
+// address with the shell and sends WM_COMMAND (code 0) to the parent.
+
+#include <windows.h>
+
+#include <memory>
 
 #include "framework/Controls.h"
+#include "framework/Handles.h"
+
+// Replaces ShellExecuteA for the links' openings and returns the previous call; null brings the
+// shell's back. Tests open no browser through it.
+using ShellOpenCall = HINSTANCE(WINAPI*)(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                                         INT show);
+ShellOpenCall SetLinkShellOpen(ShellOpenCall call);
 
 class CHyperLink : public CStatic {
 public:
     static const MessageMap messageMap;
     const MessageMap* GetMessageMap() const override { return &messageMap; }
 
-    CHyperLink() = default;
+    // Visual states, in the order of their nibbles in iconFlags.
+    enum State { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
 
+    CHyperLink();
+    ~CHyperLink() override;
+
+    // The address opened on a click, and the tooltip's text once the link is attached.
     void SetURL(LPCSTR address);
     void SetBackgroundColor(COLORREF color);
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void DrawItem(LPDRAWITEMSTRUCT) override {}
+
+    // Opens the address with the shell, when there is one and clicks open it.
+    void OpenURL();
+
+    LPCSTR URL() const { return url.get(); }
+    const CToolTipCtrl& ToolTip() const { return toolTip; }
+    State VisualState() const;
+
+protected:
+    void PreSubclassWindow() override;
+
+    void OnPaint();
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnMouseLeave();
+    void OnTimer(UINT_PTR id);
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    void OnCaptureChanged(CWnd* window);
+
+    // The hand cursor in place of the current one (not while disabled).
+    void ShowHandCursor();
+    void Redraw() { Invalidate(TRUE); }
+    // The cursor is over the link's client area, on the link itself or on its tooltip.
+    bool CursorOverLink() const;
+    // The nibble of iconFlags that belongs to the current visual state.
+    UINT StateFlags() const;
+    HICON StateIcon() const;
+    SIZE CurrentIconSize() const;
+    SIZE LargestIconSize() const;
+
+    std::unique_ptr<char[]> text;
+    std::unique_ptr<char[]> url;
+    bool underlineAlways = false;
+    bool openOnClick = true;
+    bool reserveIconSpace = false;
+    bool multiLine = false;
+    CFont linkFont;
+    COLORREF normalColor = RGB(0, 0, 255);
+    COLORREF hoverColor = RGB(255, 0, 0);
+    COLORREF pressedColor = RGB(200, 0, 225);
+    COLORREF backgroundColor;
+    COLORREF borderColor = RGB(0, 0, 0);
+    int borderWidth = 0;
+    int borderStyle = PS_SOLID;
+    HCURSOR previousCursor = nullptr;
+    HCURSOR handCursor = nullptr; // the system's shared cursor: never destroyed
+    UniqueIcon normalIcon;
+    UniqueIcon hoverIcon;
+    UniqueIcon pressedIcon;
+    UniqueIcon disabledIcon;
+    UINT iconFlags = 0x3333;
+    CToolTipCtrl toolTip;
+    bool disabled = false;
+    bool hover = false;
+    bool pressed = false;
+    bool resizing = false;
+    RECT pressRect{0, 0, 0, 0};
 };

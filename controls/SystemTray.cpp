@@ -1,16 +1,329 @@
 #include "controls/SystemTray.h"
 
-const MessageMap CSystemTray::messageMap{&CWnd::messageMap, {}};
+#include <cstring>
 
-CSystemTray::CSystemTray() = default;
-CSystemTray::~CSystemTray() = default;
+#include "framework/WinApp.h"
 
-BOOL CSystemTray::CreateTrayIcon(CWnd*, UINT, LPCSTR, HICON, UINT, BOOL) { return FALSE; }
-BOOL CSystemTray::RemoveFromTray() { return TRUE; }
-LRESULT CSystemTray::HandleTrayMessage(WPARAM, LPARAM) { return 0; }
+namespace {
+
+NotifyIconCall notifyIcon = nullptr;
+VersionQuery versionQuery = nullptr;
+
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data)
+{
+    return notifyIcon ? notifyIcon(message, data) : ::Shell_NotifyIconA(message, data);
+}
+
+DWORD SystemVersion()
+{
+    return versionQuery ? versionQuery() : ::GetVersion();
+}
+
+// The parent of windows that sit in the tray. An invisible window has no taskbar button, and
+// neither has a window it parents. Made on first use, it lives until the program ends; its
+// procedure is the system's default one, so it needs nothing of the framework's window table,
+// which is gone by the time static objects are destroyed.
+class CTrayOwnerWnd : public CWnd {
+public:
+    ~CTrayOwnerWnd() override
+    {
+        if (m_hWnd && ::IsWindow(m_hWnd))
+            ::DestroyWindow(m_hWnd);
+        m_hWnd = nullptr;
+    }
+
+    bool Alive() const { return m_hWnd && ::IsWindow(m_hWnd); }
+
+    bool Create()
+    {
+        m_hWnd = ::CreateWindowExA(0, AfxRegisterWndClass(0), "", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, AfxGetInstanceHandle(), nullptr);
+        return m_hWnd != nullptr;
+    }
+};
+
+} // namespace
+
+// Process-wide values, made at program start after the application object, the services table
+// and the settings (which come first by their init_priority).
+const UINT CSystemTray::taskbarCreatedMessage = ::RegisterWindowMessageA("TaskbarCreated");
+int CSystemTray::maxTipLength = 128;
+static CTrayOwnerWnd hiddenOwner;
+
+NotifyIconCall SetNotifyIconCall(NotifyIconCall call)
+{
+    NotifyIconCall previous = notifyIcon;
+    notifyIcon = call;
+    return previous;
+}
+
+VersionQuery SetTrayVersionQuery(VersionQuery query)
+{
+    VersionQuery previous = versionQuery;
+    versionQuery = query;
+    return previous;
+}
+
+void CopyTrayText(char* buffer, std::size_t size, const char* source)
+{
+    if (!buffer || size == 0)
+        return;
+    std::size_t length = 0;
+    if (source) {
+        while (source[length] && length + 1 < size) {
+            if (::IsDBCSLeadByte(static_cast<BYTE>(source[length]))) {
+                // Both bytes or neither.
+                if (!source[length + 1] || length + 2 >= size)
+                    break;
+                length += 2;
+            } else {
+                ++length;
+            }
+        }
+        std::memcpy(buffer, source, length);
+    }
+    buffer[length] = '\0';
+}
+
+const MessageMap CSystemTray::messageMap{&CWnd::messageMap, {
+    OnMessage<WM_SETTINGCHANGE>(&CSystemTray::OnSettingChange),
+    OnRegisteredMessage(&CSystemTray::taskbarCreatedMessage, &CSystemTray::OnShellRestart),
+}};
+
+CSystemTray::CSystemTray()
+{
+    std::memset(&iconData, 0, sizeof iconData);
+}
+
+CSystemTray::~CSystemTray()
+{
+    RemoveFromTray();
+    DestroyWindow();
+}
+
+BOOL CSystemTray::CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip, HICON icon, UINT id, BOOL hide)
+{
+    if (LOBYTE(LOWORD(SystemVersion())) < 4) {
+        enabled = FALSE;
+        return FALSE;
+    }
+    enabled = TRUE;
+    maxTipLength = 128;
+
+    // Our own invisible top-level window: the shell's broadcasts reach it.
+    CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr);
+
+    iconData.cbSize = kIconDataSize;
+    iconData.hWnd = parent && parent->m_hWnd ? parent->m_hWnd : m_hWnd;
+    iconData.uID = id;
+    iconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    iconData.uCallbackMessage = callbackMessage;
+    iconData.hIcon = icon;
+    CopyTrayText(iconData.szTip, static_cast<std::size_t>(maxTipLength), tip);
+
+    hidden = hide;
+    addFlags = iconData.uFlags;
+    if (hidden)
+        return TRUE;
+
+    const BOOL added = NotifyIcon(NIM_ADD, &iconData);
+    removed = hidden = addPending = !added;
+    return added;
+}
+
+BOOL CSystemTray::RemoveFromTray()
+{
+    addPending = FALSE;
+    if (!enabled || removed)
+        return TRUE;
+    iconData.uFlags = 0;
+    if (NotifyIcon(NIM_DELETE, &iconData))
+        hidden = removed = TRUE;
+    return removed == TRUE;
+}
+
+LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (iconData.uCallbackMessage != 0 && message == iconData.uCallbackMessage)
+        return HandleTrayMessage(wParam, lParam);
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CSystemTray::HandleTrayMessage(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != iconData.uID)
+        return 0;
+    CWnd* target = AfxGetMainWnd();
+    if (!target || !target->m_hWnd)
+        return 0;
+
+    switch (LOWORD(lParam)) {
+    case WM_RBUTTONUP: {
+        CMenu menu;
+        if (!menu.LoadMenu(iconData.uID))
+            return 0;
+        CMenu popup = menu.GetSubMenu(0);
+        if (!popup.m_hMenu)
+            return 0;
+        popup.SetDefaultItem(defaultItem, FALSE);
+        AdjustTrayMenu(&popup);
+        POINT cursor{0, 0};
+        ::GetCursorPos(&cursor);
+        // The menu closes when the user clicks elsewhere only if its owner is in the foreground;
+        // the posted message lets the second opening of the menu work as well.
+        target->SetForegroundWindow();
+        popup.TrackPopupMenu(0, cursor.x, cursor.y, target->m_hWnd);
+        target->PostMessage(WM_NULL, 0, 0);
+        break; // the loaded menu is destroyed with `menu`
+    }
+    case WM_LBUTTONDBLCLK:
+        target->SetForegroundWindow();
+        target->PostMessage(WM_COMMAND, defaultItem, 0);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
 void CSystemTray::AdjustTrayMenu(CMenu*) {}
-void CSystemTray::FindTrayRect(LPRECT) {}
-BOOL CSystemTray::WindowAnimationOn() { return FALSE; }
-BOOL CSystemTray::DetachFromTaskbar(CWnd*) { return FALSE; }
-void CSystemTray::AnimateToTray(CWnd*, BOOL) {}
-void CSystemTray::AnimateFromTray(CWnd*, BOOL) {}
+
+void CSystemTray::OnSettingChange(UINT flags, LPCSTR)
+{
+    Default();
+    if (flags == SPI_SETWORKAREA) {
+        addPending = !hidden;
+        RetryPendingAdd();
+    }
+}
+
+LRESULT CSystemTray::OnShellRestart(WPARAM, LPARAM)
+{
+    addPending = TRUE;
+    RetryPendingAdd();
+    return 0;
+}
+
+void CSystemTray::RetryPendingAdd()
+{
+    if (!addPending || hidden)
+        return;
+    iconData.uFlags = addFlags;
+    const BOOL added = NotifyIcon(NIM_ADD, &iconData);
+    hidden = addPending = !added;
+}
+
+namespace {
+
+BOOL CALLBACK FindTrayPart(HWND hwnd, LPARAM lParam)
+{
+    auto* rect = reinterpret_cast<RECT*>(lParam);
+    char name[255] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    if (std::strcmp(name, "TrayNotifyWnd") == 0) {
+        ::GetWindowRect(hwnd, rect);
+        return TRUE;
+    }
+    if (std::strcmp(name, "TrayClockWClass") == 0) {
+        RECT clock;
+        ::GetWindowRect(hwnd, &clock);
+        if (clock.bottom < rect->bottom - 5)
+            rect->top = clock.bottom; // a vertical taskbar: the icons sit below the clock
+        else
+            rect->right = clock.left;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void CSystemTray::FindTrayRect(LPRECT rect)
+{
+    if (!rect)
+        return;
+    if (HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr)) {
+        ::GetWindowRect(taskbar, rect);
+        ::EnumChildWindows(taskbar, &FindTrayPart, reinterpret_cast<LPARAM>(rect));
+        return;
+    }
+
+    APPBARDATA bar{};
+    bar.cbSize = sizeof bar;
+#ifndef _WIN64
+    static_assert(sizeof(APPBARDATA) == 36, "the 32-bit APPBARDATA is 36 bytes");
+#endif
+    if (::SHAppBarMessage(ABM_GETTASKBARPOS, &bar)) {
+        const RECT& rc = bar.rc;
+        switch (bar.uEdge) {
+        case ABE_LEFT:
+        case ABE_RIGHT:
+            *rect = RECT{rc.left, rc.bottom - 100, rc.right, rc.bottom - 16};
+            break;
+        case ABE_TOP:
+        case ABE_BOTTOM:
+            *rect = RECT{rc.right - 100, rc.top, rc.right - 16, rc.bottom};
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, rect, 0);
+    rect->left = rect->right - 150;
+    rect->top = rect->bottom - 30;
+}
+
+BOOL CSystemTray::WindowAnimationOn()
+{
+    ANIMATIONINFO info{};
+    info.cbSize = sizeof info;
+    ::SystemParametersInfoA(SPI_GETANIMATION, sizeof info, &info, 0);
+    return info.iMinAnimate != 0;
+}
+
+BOOL CSystemTray::DetachFromTaskbar(CWnd* window)
+{
+    if (!hiddenOwner.Alive() && !hiddenOwner.Create())
+        return FALSE;
+    if (window && window->m_hWnd)
+        ::SetParent(window->m_hWnd, hiddenOwner.m_hWnd);
+    return TRUE;
+}
+
+void CSystemTray::AnimateToTray(CWnd* window, BOOL forceAnimation)
+{
+    if (!window || !window->m_hWnd)
+        return;
+    if (forceAnimation || WindowAnimationOn()) {
+        RECT from, to;
+        window->GetWindowRect(&from);
+        FindTrayRect(&to);
+        ::DrawAnimatedRects(window->m_hWnd, IDANI_CAPTION, &from, &to);
+    }
+    DetachFromTaskbar(window);
+    window->ModifyStyle(WS_VISIBLE, 0, 0);
+}
+
+void CSystemTray::AnimateFromTray(CWnd* window, BOOL forceAnimation)
+{
+    if (!window || !window->m_hWnd)
+        return;
+    if (forceAnimation || WindowAnimationOn()) {
+        RECT from, to;
+        window->GetWindowRect(&to);
+        FindTrayRect(&from);
+        ::SetParent(window->m_hWnd, nullptr);
+        ::DrawAnimatedRects(window->m_hWnd, IDANI_CAPTION, &from, &to);
+    } else {
+        ::SetParent(window->m_hWnd, nullptr);
+    }
+    window->ModifyStyle(0, WS_VISIBLE, 0);
+    ::RedrawWindow(window->m_hWnd, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    if (hiddenOwner.Alive())
+        hiddenOwner.SetActiveWindow();
+    window->SetActiveWindow();
+    window->SetForegroundWindow();
+}

@@ -1,29 +1,90 @@
 #pragma once
-// CSystemTray: one icon in the shell's notification area on behalf of a top-level window.
+// CSystemTray: one icon in the shell's notification area on behalf of a top-level window. It adds
+// the icon, deletes it when the object goes, puts it back when the shell restarts, turns a right
+// click into the window's pop-up menu and a double click into its default command, and moves a
+// window into the tray and out of it.
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstddef>
+
 #include "framework/Menu.h"
 #include "framework/Wnd.h"
+
+// Replaces Shell_NotifyIconA for every tray icon and returns the previous call; null brings the
+// shell's back. Tests watch and refuse the calls through it.
+using NotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
+NotifyIconCall SetNotifyIconCall(NotifyIconCall call);
+
+// Replaces GetVersion for the tray's system test and returns the previous query; null brings the
+// system's back.
+using VersionQuery = DWORD(WINAPI*)();
+VersionQuery SetTrayVersionQuery(VersionQuery query);
 
 class CSystemTray : public CWnd {
 public:
     static const MessageMap messageMap;
     const MessageMap* GetMessageMap() const override { return &messageMap; }
 
+    // The record handed to the shell: the ANSI record up to and including guidItem, which every
+    // shell since Windows XP accepts.
+    static constexpr DWORD kIconDataSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAA, guidItem) + sizeof(GUID));
+#ifndef _WIN64
+    static_assert(kIconDataSize == 504, "the 32-bit NOTIFYICONDATAA up to guidItem is 504 bytes");
+#endif
+
     CSystemTray();
     ~CSystemTray() override;
 
+    // Adds the icon (unless hidden) with its tooltip; parent receives the callback message and id
+    // is also the menu resource whose first sub-menu is the right-click menu.
     BOOL CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip, HICON icon, UINT id, BOOL hidden);
+    // Deletes the icon from the tray; TRUE when it is not there (any more).
     BOOL RemoveFromTray();
 
+    // The callback message: a right-button release shows the menu, a double click sends the
+    // default command. 0 when wParam is not this icon's identifier.
     virtual LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
+    // Called with the pop-up menu before it is shown.
     virtual void AdjustTrayMenu(CMenu* popup);
 
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The screen rectangle of the notification area.
     static void FindTrayRect(LPRECT rect);
+    // TRUE when the system animates minimising windows.
     static BOOL WindowAnimationOn();
+    // Gives window the hidden owner window as parent, which takes it off the taskbar.
     static BOOL DetachFromTaskbar(CWnd* window);
     static void AnimateToTray(CWnd* window, BOOL forceAnimation);
     static void AnimateFromTray(CWnd* window, BOOL forceAnimation);
+
+    // The "TaskbarCreated" message, registered at program start.
+    static const UINT taskbarCreatedMessage;
+    // Longest tooltip, terminating zero included.
+    static int maxTipLength;
+
+    const NOTIFYICONDATAA& IconData() const { return iconData; }
+    BOOL IsEnabled() const { return enabled; }
+    BOOL IsHidden() const { return hidden; }
+    BOOL IsRemoved() const { return removed; }
+    BOOL IsAddPending() const { return addPending; }
+
+protected:
+    void OnSettingChange(UINT flags, LPCSTR section);
+    LRESULT OnShellRestart(WPARAM wParam, LPARAM lParam);
+    void RetryPendingAdd();
+
+    NOTIFYICONDATAA iconData;
+    BOOL enabled = FALSE;
+    BOOL hidden = TRUE;
+    BOOL removed = TRUE;
+    BOOL addPending = FALSE;
+    UINT defaultItem = 0;
+    UINT addFlags = 0;
 };
+
+// Copies at most size - 1 bytes of source into a buffer of size bytes and terminates it, never
+// splitting a double-byte character of the ANSI code page. A null source gives "".
+void CopyTrayText(char* buffer, std::size_t size, const char* source);

@@ -1,0 +1,62 @@
+// The main window and its notification-area icon from another process: hidden into the tray by
+// the minimise button and the close box, with its refresh going on, brought back by a double
+// click on the icon, and ended by the Settings menu's "&Exit" while hidden.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/SpindrelProcess.h"
+
+namespace {
+
+using e2e::SpindrelProcess;
+
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+bool InTray(HWND window)
+{
+    return !(::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) && !::IsWindowVisible(window) &&
+           ::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow();
+}
+
+TEST(Tray, HideShowAndExitWhileHidden)
+{
+    SpindrelProcess spindrel;
+    ASSERT_TRUE(spindrel.Start());
+    HWND window = spindrel.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+
+    // "&Minimize to Tray": hidden, off the taskbar, and the status clock goes on.
+    spindrel.PostCommand(2);
+    ASSERT_TRUE(WaitUntil([&] { return InTray(window); }));
+    const std::string before = spindrel.ControlText(1009);
+    EXPECT_TRUE(WaitUntil([&] { return spindrel.ControlText(1009) != before; }, 5000));
+
+    // A single click on the icon does nothing; a double click brings the window back to the front.
+    EXPECT_EQ(spindrel.SendTrayEvent(WM_LBUTTONUP), 1);
+    EXPECT_TRUE(InTray(window));
+    EXPECT_EQ(spindrel.SendTrayEvent(WM_LBUTTONDBLCLK, 130), 0); // another icon's identifier
+    EXPECT_EQ(spindrel.SendTrayEvent(WM_LBUTTONDBLCLK), 1);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_EQ(::GetAncestor(window, GA_PARENT), ::GetDesktopWindow());
+    EXPECT_EQ(::GetForegroundWindow(), window);
+
+    // The close box hides it as well; "&Exit" then ends the program.
+    ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return InTray(window); }));
+    EXPECT_TRUE(spindrel.Running());
+    spindrel.PostCommand(32786);
+    DWORD code = 99;
+    EXPECT_TRUE(spindrel.WaitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+} // namespace

@@ -1,0 +1,259 @@
+// The tooltip button and the buffered paint context under Wine: a double click that counts as two
+// clicks, the one tool of the tooltip, and a buffered paint that reaches the screen exactly as a
+// direct one does.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "controls/BufferDC.h"
+#include "controls/ButtonST.h"
+#include "framework/WinApp.h"
+
+namespace {
+
+// ---- Tooltip button
+
+std::vector<UINT> notifications;
+
+LRESULT CALLBACK RecordingParent(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND)
+        notifications.push_back(HIWORD(wParam));
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+class ButtonHost : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WNDCLASSA wc{};
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = &RecordingParent;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ButtonHostParent";
+        ::RegisterClassA(&wc);
+        parent = ::CreateWindowExA(0, "ButtonHostParent", "", WS_POPUP | WS_VISIBLE, 20, 20, 200, 80, nullptr,
+                                   nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(parent, nullptr);
+        // BS_NOTIFY: a plain button reports a double click as BN_DOUBLECLICKED.
+        button = ::CreateWindowExA(0, "BUTTON", "Go", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_NOTIFY, 10, 10, 100,
+                                   30, parent, reinterpret_cast<HMENU>(1), wc.hInstance, nullptr);
+        ASSERT_NE(button, nullptr);
+        notifications.clear();
+    }
+    void TearDown() override { ::DestroyWindow(parent); }
+
+    // A click and then a double click, as the system queues them, through a loop that gives each
+    // message to the button's PreTranslateMessage first, as the dialogs' loop does.
+    void DoubleClick()
+    {
+        const LPARAM at = MAKELPARAM(20, 15);
+        ::PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::PostMessageA(button, WM_LBUTTONUP, 0, at);
+        ::PostMessageA(button, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        ::PostMessageA(button, WM_LBUTTONUP, 0, at);
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            CWnd* window = CWnd::FromHandlePermanent(msg.hwnd);
+            if (window && window->PreTranslateMessage(&msg))
+                continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+
+    int Count(UINT code) const
+    {
+        int n = 0;
+        for (UINT c : notifications)
+            n += c == code;
+        return n;
+    }
+
+    HWND parent = nullptr;
+    HWND button = nullptr;
+};
+
+TEST_F(ButtonHost, PlainButtonReportsTheDoubleClick)
+{
+    DoubleClick();
+    EXPECT_EQ(Count(BN_CLICKED), 1);
+    EXPECT_EQ(Count(BN_DOUBLECLICKED), 1);
+}
+
+TEST_F(ButtonHost, DoubleClickIsTwoClicks)
+{
+    CButtonST st;
+    ASSERT_TRUE(st.SubclassWindow(button));
+    DoubleClick();
+    EXPECT_EQ(Count(BN_CLICKED), 2);
+    EXPECT_EQ(Count(BN_DOUBLECLICKED), 0);
+    // The messages made the tooltip, inactive and without a tool.
+    ASSERT_NE(st.ToolTip().m_hWnd, nullptr);
+    EXPECT_EQ(st.ToolTip().GetToolCount(), 0);
+}
+
+TEST_F(ButtonHost, TooltipHoldsOneToolWithTheLatestText)
+{
+    CButtonST st;
+    ASSERT_TRUE(st.SubclassWindow(button));
+    st.SetTooltipText(nullptr, TRUE);
+    EXPECT_EQ(st.ToolTip().m_hWnd, nullptr);
+
+    st.SetTooltipText("Run Tarvo", TRUE);
+    st.SetTooltipText("Accelerate Tarvo", FALSE);
+    const CToolTipCtrl& tip = st.ToolTip();
+    ASSERT_NE(tip.m_hWnd, nullptr);
+    EXPECT_EQ(tip.GetToolCount(), 1);
+    EXPECT_EQ(tip.GetText(&st, 1), "Accelerate Tarvo");
+    EXPECT_EQ(tip.SendMessage(TTM_GETMAXTIPWIDTH), 400);
+    EXPECT_EQ(tip.GetStyle() & 0xFFu, 0u); // no TTS_ bits: plain rectangular tips
+
+    // The tool covers the button's client rectangle as it was at the first call.
+    TOOLINFOA info = CToolTipCtrl::MakeToolInfo(button, 1, 0);
+    ASSERT_TRUE(tip.SendMessage(TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info)));
+    EXPECT_EQ(info.rect.right - info.rect.left, 100);
+    EXPECT_EQ(info.rect.bottom - info.rect.top, 30);
+}
+
+// ---- Buffered paint context
+
+// A window whose WM_PAINT runs the test's drawing through either kind of context.
+class PaintWnd : public CWnd {
+public:
+    static const MessageMap messageMap;
+    const MessageMap* GetMessageMap() const override { return &messageMap; }
+
+    std::function<void(CPaintDC&)> paint;
+    bool buffered = false;
+
+    void OnPaint()
+    {
+        if (buffered) {
+            CBufferDC dc(this);
+            paint(dc);
+        } else {
+            CPaintDC dc(this);
+            paint(dc);
+        }
+    }
+
+    // The client area as it shows now, 32 bits a pixel.
+    std::vector<DWORD> Pixels() const
+    {
+        RECT client;
+        GetClientRect(&client);
+        const int w = client.right, h = client.bottom;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HDC screen = ::GetDC(m_hWnd);
+        HBITMAP dib = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC memory = ::CreateCompatibleDC(screen);
+        HGDIOBJ old = ::SelectObject(memory, dib);
+        ::BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+        ::GdiFlush();
+        std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
+        ::SelectObject(memory, old);
+        ::DeleteDC(memory);
+        ::DeleteObject(dib);
+        ::ReleaseDC(m_hWnd, screen);
+        return pixels;
+    }
+
+    std::vector<DWORD> PaintAndRead(bool buffer)
+    {
+        buffered = buffer;
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        ::UpdateWindow(m_hWnd);
+        return Pixels();
+    }
+};
+
+const MessageMap PaintWnd::messageMap{&CWnd::messageMap, {
+    OnMessage<WM_PAINT>(&PaintWnd::OnPaint),
+}};
+
+// Background, shapes and text, with objects selected and put back the way the link paints.
+void DrawScene(CPaintDC& dc, int phase)
+{
+    RECT all{0, 0, 120, 70};
+    CBrush background(RGB(232, 232, 233));
+    CBrush fill(RGB(0, 128, 0));
+    CPen pen(PS_SOLID, 1, RGB(255, 0, 0));
+    switch (phase) {
+    case 0:
+        dc.FillRect(&all, background);
+        dc.SelectObject(&fill);
+        dc.SelectObject(&pen);
+        ::Ellipse(dc, 5, 5, 60, 50);
+        break;
+    case 1:
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(RGB(0, 0, 255));
+        dc.TextOut(30, 30, "Spindrel", 8);
+        dc.SelectObject(&pen);
+        dc.MoveTo(0, 65);
+        dc.LineTo(119, 65);
+        break;
+    default:
+        dc.SelectObject(&fill);
+        dc.Rectangle(90, 5, 115, 25);
+        break;
+    }
+    dc.SelectStockObject(BLACK_PEN);
+    dc.SelectStockObject(WHITE_BRUSH);
+}
+
+TEST(BufferDC, PaintsPixelForPixelLikeADirectPaint)
+{
+    PaintWnd window;
+    // Topmost in a corner, away from the windows of tests that run beside this one.
+    ASSERT_TRUE(window.CreateEx(WS_EX_TOPMOST, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, 900, 660, 120, 70,
+                                nullptr, nullptr));
+    // Drawing; a buffer made larger (or re-made at its size: one side shrinks) between a saved
+    // state and its restoring; drawing after the restore lands in the buffer too.
+    const RECT growing{0, 0, 140, 90};
+    const RECT mixed{0, 0, 160, 40};
+    for (const RECT* bounds : {static_cast<const RECT*>(nullptr), &growing, &mixed}) {
+        SCOPED_TRACE(bounds ? bounds->right : 0);
+        RECT seenBuffer{};
+        window.paint = [&](CPaintDC& dc) {
+            const int saved = dc.SaveDC();
+            DrawScene(dc, 0);
+            if (auto* buffer = dynamic_cast<CBufferDC*>(&dc)) {
+                if (bounds)
+                    buffer->SetBoundsRect(bounds, DCB_DISABLE);
+                seenBuffer = buffer->BufferRect();
+            }
+            DrawScene(dc, 1);
+            dc.RestoreDC(saved);
+            DrawScene(dc, 2);
+        };
+        const std::vector<DWORD> direct = window.PaintAndRead(false);
+        // Something to overwrite: the buffered paint must bring all of it.
+        {
+            CClientDC scratch(&window);
+            RECT all{0, 0, 120, 70};
+            CBrush black(RGB(0, 0, 0));
+            scratch.FillRect(&all, black);
+        }
+        const std::vector<DWORD> buffered = window.PaintAndRead(true);
+        ASSERT_EQ(direct.size(), buffered.size());
+        EXPECT_TRUE(direct == buffered);
+        EXPECT_NE(direct[0], direct[120 * 30 + 30]) << "the scene should not be blank";
+        const RECT expected = bounds == &growing ? growing : RECT{0, 0, 120, 70};
+        EXPECT_EQ(seenBuffer.right, expected.right);
+        EXPECT_EQ(seenBuffer.bottom, expected.bottom);
+    }
+    window.DestroyWindow();
+}
+
+} // namespace

@@ -1,0 +1,399 @@
+// The hyperlink control, the About box and the error dialog under Wine. The link is read back from
+// the screen in each of its looks; the shell's open goes through the link's seam, so no browser
+// starts.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AboutDlg.h"
+#include "app/Config.h"
+#include "app/ErrorMessageDlg.h"
+#include "controls/HyperLink.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+
+namespace {
+
+struct ShellOpen {
+    std::string verb, file;
+    INT show;
+};
+std::vector<ShellOpen> opened;
+
+HINSTANCE WINAPI RecordShellOpen(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT show)
+{
+    opened.push_back(ShellOpen{verb ? verb : "", file ? file : "", show});
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+}
+
+struct Command {
+    UINT id, code;
+    LPARAM control;
+};
+std::vector<Command> commands;
+
+LRESULT CALLBACK LinkParent(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND)
+        commands.push_back(Command{LOWORD(wParam), HIWORD(wParam), lParam});
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+constexpr COLORREF kBackground = RGB(232, 232, 233);
+constexpr int kLinkId = 1026;
+const char kLinkText[] = "Click here to download Tarvo";
+
+// The client area of a window as it shows now, one COLORREF a pixel.
+std::vector<COLORREF> ReadBack(HWND window, int& width, int& height)
+{
+    RECT client;
+    ::GetClientRect(window, &client);
+    width = client.right;
+    height = client.bottom;
+    std::vector<COLORREF> pixels;
+    HDC screen = ::GetDC(window);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(::GetPixel(memory, x, y));
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(window, screen);
+    return pixels;
+}
+
+// The link text's size in the link's font.
+SIZE LinkTextSize()
+{
+    CFont font;
+    font.CreateFont(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    HDC screen = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(screen, font.GetSafeHandle());
+    SIZE size{};
+    ::GetTextExtentPoint32A(screen, kLinkText, static_cast<int>(sizeof kLinkText - 1), &size);
+    ::SelectObject(screen, old);
+    ::ReleaseDC(nullptr, screen);
+    return size;
+}
+
+class Link : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        opened.clear();
+        commands.clear();
+        previous = SetLinkShellOpen(&RecordShellOpen);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &LinkParent;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = "LinkParent";
+        ::RegisterClassA(&wc);
+        // Topmost in a corner, away from the windows of tests that run beside this one: the
+        // looks are read back from the screen.
+        parent = ::CreateWindowExA(WS_EX_TOPMOST, "LinkParent", "", WS_POPUP | WS_VISIBLE, 0, 660, 320, 80, nullptr,
+                                   nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(parent, nullptr);
+        // As in the error dialog's template: smaller than its text, with SS_NOTIFY and an ellipsis.
+        staticWindow = ::CreateWindowExA(0, "STATIC", kLinkText,
+                                         WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOTIFY | SS_ENDELLIPSIS, 20, 10, 60, 8,
+                                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)), wc.hInstance,
+                                         nullptr);
+        ASSERT_NE(staticWindow, nullptr);
+    }
+    void TearDown() override
+    {
+        ::DestroyWindow(parent);
+        SetLinkShellOpen(previous);
+    }
+
+    // Attaches the link and lets it paint once.
+    void Attach()
+    {
+        ASSERT_TRUE(link.SubclassWindow(staticWindow));
+        link.SetURL(config::clientHomePage);
+        link.SetBackgroundColor(kBackground);
+        Paint();
+    }
+
+    void Paint()
+    {
+        ::InvalidateRect(staticWindow, nullptr, TRUE);
+        ::UpdateWindow(staticWindow);
+    }
+
+    SIZE TextSize() const { return LinkTextSize(); }
+
+    SIZE LinkSize() const
+    {
+        RECT rect;
+        ::GetWindowRect(staticWindow, &rect);
+        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    }
+
+    struct Look {
+        int text = 0;      // pixels of exactly the state's colour above the underline row
+        int underline = 0; // pixels of the underline row in that colour
+        int foreign = 0;   // pixels of the other states' colours anywhere
+        int background = 0;
+    };
+
+    Look Read(COLORREF color)
+    {
+        int w = 0, h = 0;
+        const std::vector<COLORREF> pixels = ReadBack(staticWindow, w, h);
+        const int underlineRow = TextSize().cy;
+        Look look;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const COLORREF c = pixels[static_cast<std::size_t>(y * w + x)];
+                if (c == color)
+                    ++(y == underlineRow ? look.underline : look.text);
+                else if (c == RGB(0, 0, 255) || c == RGB(255, 0, 0) || c == RGB(200, 0, 225))
+                    ++look.foreign;
+                else if (c == kBackground)
+                    ++look.background;
+            }
+        }
+        return look;
+    }
+
+    void ClickAt(int downX, int upX, int upY)
+    {
+        link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(downX, 2));
+        link.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(upX, upY));
+    }
+
+    CHyperLink link;
+    HWND parent = nullptr;
+    HWND staticWindow = nullptr;
+    ShellOpenCall previous = nullptr;
+};
+
+TEST_F(Link, FitsItsTextAtTheFirstPaint)
+{
+    Attach();
+    const SIZE text = TextSize();
+    const SIZE size = LinkSize();
+    EXPECT_EQ(size.cx, text.cx + 6);
+    EXPECT_EQ(size.cy, text.cy + 3);
+    const LONG style = ::GetWindowLongA(staticWindow, GWL_STYLE);
+    EXPECT_EQ(style & SS_TYPEMASK, SS_OWNERDRAW);
+    EXPECT_TRUE(style & SS_NOTIFY);
+    // The paint that grew the window asked for one more, which brings the whole text, also the
+    // part beyond the template's width of 60 pixels.
+    ::UpdateWindow(staticWindow);
+    int w = 0, h = 0;
+    const std::vector<COLORREF> pixels = ReadBack(staticWindow, w, h);
+    int beyond = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 60; x < w; ++x)
+            beyond += pixels[static_cast<std::size_t>(y * w + x)] == RGB(0, 0, 255);
+    EXPECT_GT(beyond, 0);
+    // Its place stays where the template put it.
+    RECT rect;
+    ::GetWindowRect(staticWindow, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, 20);
+    EXPECT_EQ(rect.top, 10);
+}
+
+TEST_F(Link, ColoursOfTheNormalHoverAndPressedLooks)
+{
+    Attach();
+    const SIZE text = TextSize();
+    // Where the real pointer is has no say in the looks read here.
+    ::SetCursorPos(0, 0);
+
+    const Look normal = Read(RGB(0, 0, 255));
+    EXPECT_GT(normal.text, 0);
+    EXPECT_EQ(normal.underline, 0) << "no visible underline in the normal look";
+    EXPECT_EQ(normal.foreign, 0);
+    EXPECT_GT(normal.background, text.cx); // the underline row among them
+
+    link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    Paint();
+    const Look hover = Read(RGB(255, 0, 0));
+    EXPECT_GT(hover.text, 0);
+    EXPECT_EQ(hover.underline, text.cx); // a line under the whole text, its end point not drawn
+    EXPECT_EQ(hover.foreign, 0);
+
+    link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    Paint();
+    const Look pressed = Read(RGB(200, 0, 225));
+    EXPECT_GT(pressed.text, 0);
+    EXPECT_EQ(pressed.underline, text.cx);
+    EXPECT_EQ(pressed.foreign, 0);
+    ::ReleaseCapture();
+}
+
+TEST_F(Link, ReleaseOutsideThePressRectangleDoesNothingItsEdgesCount)
+{
+    Attach();
+    const SIZE size = LinkSize();
+
+    ClickAt(2, size.cx + 1, 2); // one pixel beyond the right edge
+    ClickAt(2, 2, size.cy + 1); // one pixel below the bottom edge
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(commands.empty());
+
+    ClickAt(2, size.cx, 2);       // the right edge
+    ClickAt(2, 2, size.cy);       // the bottom edge
+    ClickAt(2, size.cx, size.cy); // the corner
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[0].verb, "open");
+    EXPECT_EQ(opened[0].file, config::clientHomePage);
+    EXPECT_EQ(opened[0].show, SW_SHOWDEFAULT);
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[0].id, static_cast<UINT>(kLinkId));
+    EXPECT_EQ(commands[0].code, 0u);
+    EXPECT_EQ(commands[0].control, reinterpret_cast<LPARAM>(staticWindow));
+
+    // Disabled: the click opens nothing and tells no one.
+    ::EnableWindow(staticWindow, FALSE);
+    ClickAt(2, 2, 2);
+    EXPECT_EQ(opened.size(), 3u);
+    EXPECT_EQ(commands.size(), 3u);
+}
+
+TEST_F(Link, AddressSetBeforeAttachingReachesTheTooltipOnlyWhenSetAgain)
+{
+    link.SetURL("https://first.example/");
+    ASSERT_TRUE(link.SubclassWindow(staticWindow));
+    EXPECT_STREQ(link.URL(), "https://first.example/");
+    const CToolTipCtrl& tip = link.ToolTip();
+    ASSERT_NE(tip.m_hWnd, nullptr);
+    EXPECT_EQ(tip.GetToolCount(), 1);
+
+    // The tip's text still comes from the parent, which has none to give.
+    CTempWnd owner(parent);
+    EXPECT_EQ(tip.GetText(&owner, reinterpret_cast<UINT_PTR>(staticWindow)), "");
+    EXPECT_EQ(tip.SendMessage(TTM_GETDELAYTIME, TTDT_INITIAL), 1200);
+    EXPECT_EQ(tip.SendMessage(TTM_GETDELAYTIME, TTDT_AUTOPOP), 1600);
+
+    link.SetURL(config::clientHomePage);
+    EXPECT_EQ(tip.GetText(&owner, reinterpret_cast<UINT_PTR>(staticWindow)), config::clientHomePage);
+    link.SetURL(nullptr);
+    EXPECT_EQ(link.URL(), nullptr);
+    ClickAt(2, 2, 2);
+    EXPECT_TRUE(opened.empty()); // no address, nothing to open; the parent still hears the click
+    EXPECT_EQ(commands.size(), 1u);
+}
+
+// ---- The two dialogs, each run modally from its template.
+
+template <class Base>
+class Driven : public Base {
+public:
+    std::vector<std::string> texts;
+    std::vector<int> ids;
+    HWND hwnd = nullptr;
+    bool visible = false;
+    std::function<void(Driven&)> act;
+
+    std::string Text(int id) const
+    {
+        char buffer[256] = {};
+        ::GetDlgItemTextA(this->m_hWnd, id, buffer, sizeof buffer);
+        return buffer;
+    }
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        const BOOL result = Base::OnInitDialog();
+        hwnd = this->m_hWnd;
+        for (int id : ids)
+            texts.push_back(Text(id));
+        // Acts once the modal loop runs and the dialog shows.
+        this->SetTimer(77, 50, nullptr);
+        return result;
+    }
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_TIMER && wParam == 77) {
+            this->KillTimer(77);
+            visible = ::IsWindowVisible(this->m_hWnd);
+            act(*this);
+            return 0;
+        }
+        return Base::WindowProc(msg, wParam, lParam);
+    }
+};
+
+TEST(Dialogs, AboutBoxShowsItsTextsAndClosesWithOk)
+{
+    Driven<CAboutDlg> about;
+    about.act = [](Driven<CAboutDlg>& d) {
+        for (HWND child = ::GetWindow(d.hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            char text[128] = {};
+            ::GetWindowTextA(child, text, sizeof text);
+            d.texts.push_back(text);
+        }
+        HWND ok = ::GetDlgItem(d.hwnd, IDOK);
+        // A double click: the first click closes the box.
+        ::PostMessageA(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::PostMessageA(ok, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        ::PostMessageA(ok, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::PostMessageA(ok, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    };
+    EXPECT_EQ(about.DoModal(), IDOK);
+    EXPECT_TRUE(about.visible);
+    ASSERT_EQ(about.texts.size(), 4u);
+    EXPECT_EQ(about.texts[1], "Spindrel Version 5.5.6");
+    EXPECT_FALSE(about.texts[2].empty()); // the maker's notice
+    EXPECT_EQ(about.texts[3], "&OK");
+    EXPECT_FALSE(::IsWindow(about.hwnd));
+}
+
+TEST(Dialogs, ErrorDialogLinkOpensTheHomePageAndClosesWithOk)
+{
+    opened.clear();
+    const ShellOpenCall previous = SetLinkShellOpen(&RecordShellOpen);
+    Driven<CErrorMessageDlg> error;
+    error.ids = {IDC_ERROR_MESSAGE, IDC_DOWNLOAD_LINK, IDC_DOWNLOAD_URL};
+    SIZE linkSize{};
+    error.act = [&](Driven<CErrorMessageDlg>& d) {
+        HWND link = ::GetDlgItem(d.hwnd, IDC_DOWNLOAD_LINK);
+        RECT rect;
+        ::GetWindowRect(link, &rect);
+        linkSize = SIZE{rect.right - rect.left, rect.bottom - rect.top};
+        ::PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        ::PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    };
+    EXPECT_EQ(error.DoModal(), IDOK);
+    SetLinkShellOpen(previous);
+    EXPECT_TRUE(error.visible);
+    ASSERT_EQ(error.texts.size(), 3u);
+    EXPECT_EQ(error.texts[0], "Tarvo is not installed on your PC!\nPlease install it first to use this option.");
+    EXPECT_EQ(error.texts[1], kLinkText);
+    EXPECT_EQ(error.texts[2], std::string("(") + config::clientHomePage + ")");
+    // Fitted to its text at its first paint, whatever the template's size.
+    EXPECT_EQ(linkSize.cx, LinkTextSize().cx + 6);
+    EXPECT_EQ(linkSize.cy, LinkTextSize().cy + 3);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].file, config::clientHomePage);
+    EXPECT_EQ(opened[0].show, SW_SHOWDEFAULT);
+}
+
+// For screenshots: the error dialog, open until closed by hand. Run with
+// --gtest_also_run_disabled_tests --gtest_filter=*Screenshot*.
+TEST(Dialogs, DISABLED_ErrorDialogForScreenshot)
+{
+    const ShellOpenCall previous = SetLinkShellOpen(&RecordShellOpen);
+    CErrorMessageDlg error;
+    error.DoModal();
+    CAboutDlg about;
+    about.DoModal();
+    SetLinkShellOpen(previous);
+}
+
+} // namespace
