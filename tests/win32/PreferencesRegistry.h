@@ -1,0 +1,159 @@
+#pragma once
+// Registry helpers of the preference tests: values written and read back with their type and size,
+// and keys put back as they were found when a test ends.
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <string>
+#include <vector>
+
+namespace prefs_test {
+
+struct StoredValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+inline StoredValue ReadValue(const char* path, const char* name)
+{
+    StoredValue value;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        value.exists = ::RegQueryValueExA(key, name, nullptr, &value.type, size ? value.data.data() : nullptr,
+                                          &size) == ERROR_SUCCESS;
+        value.data.resize(size);
+    }
+    ::RegCloseKey(key);
+    return value;
+}
+
+inline bool WriteValue(const char* path, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool done = ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return done;
+}
+
+inline bool WriteDword(const char* path, const char* name, DWORD value)
+{
+    return WriteValue(path, name, REG_DWORD, &value, sizeof value);
+}
+
+inline bool WriteString(const char* path, const char* name, const std::string& text)
+{
+    return WriteValue(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+inline void DeleteValue(const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(key, name);
+        ::RegCloseKey(key);
+    }
+}
+
+inline bool KeyExists(const char* path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+// The names of the values of a key.
+inline std::vector<std::string> ValueNames(const char* path)
+{
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (::RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    ::RegCloseKey(key);
+    return names;
+}
+
+// A key of values only, taken away for a test and put back as it was (or left absent) after.
+class KeptKey {
+public:
+    explicit KeptKey(const char* path) : path_(path)
+    {
+        existed_ = KeyExists(path);
+        for (const std::string& name : ValueNames(path))
+            values_.emplace_back(name, ReadValue(path, name.c_str()));
+    }
+    ~KeptKey()
+    {
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+        if (!existed_)
+            return;
+        HKEY key = nullptr;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr) != ERROR_SUCCESS)
+            return;
+        for (const auto& [name, value] : values_)
+            ::RegSetValueExA(key, name.c_str(), 0, value.type, value.data.data(),
+                             static_cast<DWORD>(value.data.size()));
+        ::RegCloseKey(key);
+    }
+    KeptKey(const KeptKey&) = delete;
+    KeptKey& operator=(const KeptKey&) = delete;
+
+private:
+    std::string path_;
+    bool existed_ = false;
+    std::vector<std::pair<std::string, StoredValue>> values_;
+};
+
+// One value of a key shared with others (the Run key), put back as it was after the test. The key
+// is made when it is missing, and taken away again only if it was made here.
+class KeptValue {
+public:
+    KeptValue(const char* path, const char* name) : path_(path), name_(name), value_(ReadValue(path, name))
+    {
+        keyExisted_ = KeyExists(path);
+        if (!keyExisted_) {
+            HKEY key = nullptr;
+            if (::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
+                ERROR_SUCCESS)
+                ::RegCloseKey(key);
+        }
+    }
+    ~KeptValue()
+    {
+        if (!keyExisted_) {
+            ::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+        } else if (value_.exists) {
+            WriteValue(path_.c_str(), name_.c_str(), value_.type, value_.data.data(),
+                       static_cast<DWORD>(value_.data.size()));
+        } else {
+            DeleteValue(path_.c_str(), name_.c_str());
+        }
+    }
+    KeptValue(const KeptValue&) = delete;
+    KeptValue& operator=(const KeptValue&) = delete;
+
+private:
+    std::string path_, name_;
+    StoredValue value_;
+    bool keyExisted_ = false;
+};
+
+} // namespace prefs_test
