@@ -122,30 +122,17 @@ private:
     std::vector<std::pair<std::string, StoredValue>> values_;
 };
 
-// One value of a key shared with others (the Run key), put back as it was after the test. The key
-// is made when it is missing, and taken away again only if it was made here.
+// One value of a key shared with others (the Run key), put back as it was after the test.
 class KeptValue {
 public:
-    KeptValue(const char* path, const char* name) : path_(path), name_(name), value_(ReadValue(path, name))
-    {
-        keyExisted_ = KeyExists(path);
-        if (!keyExisted_) {
-            HKEY key = nullptr;
-            if (::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
-                ERROR_SUCCESS)
-                ::RegCloseKey(key);
-        }
-    }
+    KeptValue(const char* path, const char* name) : path_(path), name_(name), value_(ReadValue(path, name)) {}
     ~KeptValue()
     {
-        if (!keyExisted_) {
-            ::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
-        } else if (value_.exists) {
+        if (value_.exists)
             WriteValue(path_.c_str(), name_.c_str(), value_.type, value_.data.data(),
                        static_cast<DWORD>(value_.data.size()));
-        } else {
+        else
             DeleteValue(path_.c_str(), name_.c_str());
-        }
     }
     KeptValue(const KeptValue&) = delete;
     KeptValue& operator=(const KeptValue&) = delete;
@@ -153,7 +140,6 @@ public:
 private:
     std::string path_, name_;
     StoredValue value_;
-    bool keyExisted_ = false;
 };
 
 } // namespace prefs_test

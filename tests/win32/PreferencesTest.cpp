@@ -118,28 +118,6 @@ protected:
     KeptValue keptRun{runKey, "Spindrel"};
 };
 
-TEST_F(Preferences, FirstStartTakesTheDefaultsAndAHideWritesOnlyThree)
-{
-    PrefsDlg dialog;
-    EXPECT_FALSE(dialog.autoResumeDownloads);
-    dialog.Run([](PrefsDlg& dlg) {
-        dlg.LoadPreferences();
-        dlg.ReadRunClientOnStart();
-        EXPECT_FALSE(dlg.runClientOnStart);
-        EXPECT_EQ(dlg.checkPeriodText, "12");
-        EXPECT_EQ(dlg.accelerateNText, "7");
-        EXPECT_EQ(dlg.checkPeriodUnit, 0);
-        EXPECT_EQ(dlg.selectedInterface, 0);
-        EXPECT_FALSE(KeyExists(productKey)) << "reading made the key";
-
-        dlg.SavePreferences();
-        EXPECT_TRUE(HoldsDword("CheckPeriodNum", 12));
-        EXPECT_TRUE(HoldsDword("CheckPeriodCombo", 0));
-        EXPECT_TRUE(HoldsDword("AccelerateN", 7));
-        EXPECT_EQ(ValueNames(productKey).size(), 3u);
-    });
-}
-
 TEST_F(Preferences, ALoadThenASaveWritesBackWhatWasLoaded)
 {
     WriteDword(productKey, "CheckPeriodNum", 0xFFFFFFFFu);
