@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tests/e2e/SpindrelProcess.h"
-#include "tests/win32/PreferencesRegistry.h"
+#include "tests/win32/PreferencesSupport.h"
 
 namespace {
 
@@ -84,49 +84,24 @@ TEST_P(EndingWithoutSave, LeavesNoProductKey)
 
 INSTANTIATE_TEST_SUITE_P(QuitExitAndOk, EndingWithoutSave, ::testing::Values(1007, 32786, 1));
 
-// The stand-in Tarvo.exe's folder, and the file where it counts its starts.
-std::string TarvoFolder()
-{
-    char full[MAX_PATH] = {};
-    ::GetFullPathNameA((e2e::OwnFolder() + "..\\tarvo").c_str(), sizeof full, full, nullptr);
-    return full;
-}
-
-int TarvoStarts()
-{
-    HANDLE file = ::CreateFileA((TarvoFolder() + "\\Tarvo.started").c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    char text[512];
-    DWORD got = 0;
-    int count = 0;
-    if (::ReadFile(file, text, sizeof text, &got, nullptr))
-        for (DWORD i = 0; i < got; ++i)
-            count += text[i] == '\n';
-    ::CloseHandle(file);
-    return count;
-}
-
 TEST_F(PreferencesStartup, AutoRunStartsTarvoAtStartUp)
 {
-    const std::string marker = TarvoFolder() + "\\Tarvo.started";
-    ::DeleteFileA(marker.c_str());
+    ::DeleteFileA(TarvoMarker().c_str());
     ASSERT_TRUE(WriteDword(productKey, "RunOtherApp", 1));
     ASSERT_TRUE(WriteString(clientKey, "Install Path", TarvoFolder()));
 
     SpindrelProcess spindrel;
     ASSERT_TRUE(spindrel.Start());
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
-    EXPECT_TRUE(WaitFor([] { return TarvoStarts() == 1; }, 10000));
+    EXPECT_EQ(TarvoStarts(1, 10000), 1);
     EXPECT_EQ(spindrel.ControlText(1001), "State: Activated\nPush to stop");
 
     // "&Run your Tarvo" starts it once more.
     spindrel.PostCommand(3);
-    EXPECT_TRUE(WaitFor([] { return TarvoStarts() == 2; }, 10000));
+    EXPECT_EQ(TarvoStarts(2, 10000), 2);
     spindrel.PostCommand(1007);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
-    ::DeleteFileA(marker.c_str());
+    ::DeleteFileA(TarvoMarker().c_str());
 }
 
 TEST_F(PreferencesStartup, AutoRunWithoutTarvoShowsTheErrorBeforeTheWindowAndStartUpGoesOn)

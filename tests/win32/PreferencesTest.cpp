@@ -10,7 +10,7 @@
 
 #include "app/SpindrelDlg.h"
 #include "res/resource.h"
-#include "tests/win32/PreferencesRegistry.h"
+#include "tests/win32/PreferencesSupport.h"
 
 namespace {
 
@@ -303,43 +303,6 @@ TEST_F(Preferences, RunAtStartupStoresNothingWhenTheShortcutsPathWouldNotFit)
 
 // ---- Starting Tarvo.
 
-// The stand-in Tarvo.exe's folder; each start of it adds a line to Tarvo.started there.
-std::string TarvoFolder()
-{
-    char own[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, own, MAX_PATH - 1);
-    std::string relative = own;
-    relative.erase(relative.find_last_of('\\') + 1);
-    relative += "..\\tarvo";
-    char full[MAX_PATH] = {};
-    ::GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
-    return full;
-}
-
-std::string MarkerPath() { return TarvoFolder() + "\\Tarvo.started"; }
-
-// How many times the stand-in has started, waiting up to `timeoutMs` for at least `atLeast`.
-int Starts(int atLeast = 0, DWORD timeoutMs = 0)
-{
-    const DWORD begin = ::GetTickCount();
-    for (;;) {
-        int count = 0;
-        HANDLE file = ::CreateFileA(MarkerPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            char text[512];
-            DWORD got = 0;
-            if (::ReadFile(file, text, sizeof text, &got, nullptr))
-                for (DWORD i = 0; i < got; ++i)
-                    count += text[i] == '\n';
-            ::CloseHandle(file);
-        }
-        if (count >= atLeast || ::GetTickCount() - begin >= timeoutMs)
-            return count;
-        ::Sleep(50);
-    }
-}
-
 // Closes every error dialog of this thread as it comes up, and counts them.
 class ErrorDialogWatch {
 public:
@@ -383,9 +346,9 @@ protected:
     void SetUp() override
     {
         Preferences::SetUp();
-        ::DeleteFileA(MarkerPath().c_str());
+        ::DeleteFileA(TarvoMarker().c_str());
     }
-    void TearDown() override { ::DeleteFileA(MarkerPath().c_str()); }
+    void TearDown() override { ::DeleteFileA(TarvoMarker().c_str()); }
 
     // LaunchClient once; the number of error dialogs it showed.
     static int Launch()
@@ -407,23 +370,23 @@ TEST_F(ClientLaunch, NoKeyShowsTheErrorDialogAndAKeyWithoutInstallPathDoesNothin
               ERROR_SUCCESS);
     ::RegCloseKey(key);
     EXPECT_EQ(Launch(), 0);
-    EXPECT_EQ(Starts(), 0);
+    EXPECT_EQ(TarvoStarts(), 0);
 }
 
 TEST_F(ClientLaunch, StartsTarvoFromItsInstallPathWithOrWithoutATrailingBackslash)
 {
     ASSERT_TRUE(WriteString(clientKey, "Install Path", TarvoFolder()));
     EXPECT_EQ(Launch(), 0);
-    EXPECT_EQ(Starts(1, 10000), 1);
+    EXPECT_EQ(TarvoStarts(1, 10000), 1);
 
     ASSERT_TRUE(WriteString(clientKey, "Install Path", TarvoFolder() + "\\"));
     EXPECT_EQ(Launch(), 0);
-    EXPECT_EQ(Starts(2, 10000), 2);
+    EXPECT_EQ(TarvoStarts(2, 10000), 2);
 
     // A folder without Tarvo.exe: the shell cannot start it.
     ASSERT_TRUE(WriteString(clientKey, "Install Path", TempFolder()));
     EXPECT_EQ(Launch(), 1);
-    EXPECT_EQ(Starts(), 2);
+    EXPECT_EQ(TarvoStarts(), 2);
 }
 
 TEST_F(ClientLaunch, AnInstallPathThatDoesNotFitTheBufferDoesNothing)
@@ -441,7 +404,7 @@ TEST_F(ClientLaunch, AnInstallPathThatDoesNotFitTheBufferDoesNothing)
     EXPECT_EQ(Launch(), 0);
     ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_BINARY, full.data(), 256));
     EXPECT_EQ(Launch(), 0);
-    EXPECT_EQ(Starts(), 0);
+    EXPECT_EQ(TarvoStarts(), 0);
 }
 
 } // namespace

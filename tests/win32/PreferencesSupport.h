@@ -1,6 +1,6 @@
 #pragma once
-// Registry helpers of the preference tests: values written and read back with their type and size,
-// and keys put back as they were found when a test ends.
+// Helpers of the preference tests: registry values written and read back with their type and
+// size, keys put back as they were found when a test ends, and the stand-in Tarvo.exe's starts.
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -141,5 +141,43 @@ private:
     std::string path_, name_;
     StoredValue value_;
 };
+
+// The stand-in Tarvo.exe's folder (tests/tarvo of the build, beside the folder of this test exe);
+// each start of it adds a line to Tarvo.started there.
+inline std::string TarvoFolder()
+{
+    char own[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, own, MAX_PATH - 1);
+    std::string relative = own;
+    relative.erase(relative.find_last_of('\\') + 1);
+    relative += "..\\tarvo";
+    char full[MAX_PATH] = {};
+    ::GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
+    return full;
+}
+
+inline std::string TarvoMarker() { return TarvoFolder() + "\\Tarvo.started"; }
+
+// How many times the stand-in has started, waiting up to timeoutMs for at least atLeast.
+inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0)
+{
+    const DWORD begin = ::GetTickCount();
+    for (;;) {
+        int count = 0;
+        HANDLE file = ::CreateFileA(TarvoMarker().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            char text[512];
+            DWORD got = 0;
+            if (::ReadFile(file, text, sizeof text, &got, nullptr))
+                for (DWORD i = 0; i < got; ++i)
+                    count += text[i] == '\n';
+            ::CloseHandle(file);
+        }
+        if (count >= atLeast || ::GetTickCount() - begin >= timeoutMs)
+            return count;
+        ::Sleep(50);
+    }
+}
 
 } // namespace prefs_test
