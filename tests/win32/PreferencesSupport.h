@@ -1,0 +1,183 @@
+#pragma once
+// Helpers of the preference tests: registry values written and read back with their type and
+// size, keys put back as they were found when a test ends, and the stand-in Tarvo.exe's starts.
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <string>
+#include <vector>
+
+namespace prefs_test {
+
+struct StoredValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+inline StoredValue ReadValue(const char* path, const char* name)
+{
+    StoredValue value;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        value.exists = ::RegQueryValueExA(key, name, nullptr, &value.type, size ? value.data.data() : nullptr,
+                                          &size) == ERROR_SUCCESS;
+        value.data.resize(size);
+    }
+    ::RegCloseKey(key);
+    return value;
+}
+
+inline bool WriteValue(const char* path, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool done = ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return done;
+}
+
+inline bool WriteDword(const char* path, const char* name, DWORD value)
+{
+    return WriteValue(path, name, REG_DWORD, &value, sizeof value);
+}
+
+inline bool WriteString(const char* path, const char* name, const std::string& text)
+{
+    return WriteValue(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+inline void DeleteValue(const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(key, name);
+        ::RegCloseKey(key);
+    }
+}
+
+inline bool KeyExists(const char* path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+// The names of the values of a key.
+inline std::vector<std::string> ValueNames(const char* path)
+{
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (::RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    ::RegCloseKey(key);
+    return names;
+}
+
+// A key of values only, taken away for a test and put back as it was (or left absent) after.
+class KeptKey {
+public:
+    explicit KeptKey(const char* path) : path_(path)
+    {
+        existed_ = KeyExists(path);
+        for (const std::string& name : ValueNames(path))
+            values_.emplace_back(name, ReadValue(path, name.c_str()));
+    }
+    ~KeptKey()
+    {
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+        if (!existed_)
+            return;
+        HKEY key = nullptr;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr) != ERROR_SUCCESS)
+            return;
+        for (const auto& [name, value] : values_)
+            ::RegSetValueExA(key, name.c_str(), 0, value.type, value.data.data(),
+                             static_cast<DWORD>(value.data.size()));
+        ::RegCloseKey(key);
+    }
+    KeptKey(const KeptKey&) = delete;
+    KeptKey& operator=(const KeptKey&) = delete;
+
+private:
+    std::string path_;
+    bool existed_ = false;
+    std::vector<std::pair<std::string, StoredValue>> values_;
+};
+
+// One value of a key shared with others (the Run key), put back as it was after the test.
+class KeptValue {
+public:
+    KeptValue(const char* path, const char* name) : path_(path), name_(name), value_(ReadValue(path, name)) {}
+    ~KeptValue()
+    {
+        if (value_.exists)
+            WriteValue(path_.c_str(), name_.c_str(), value_.type, value_.data.data(),
+                       static_cast<DWORD>(value_.data.size()));
+        else
+            DeleteValue(path_.c_str(), name_.c_str());
+    }
+    KeptValue(const KeptValue&) = delete;
+    KeptValue& operator=(const KeptValue&) = delete;
+
+private:
+    std::string path_, name_;
+    StoredValue value_;
+};
+
+// The stand-in Tarvo.exe's folder (tests/tarvo of the build, beside the folder of this test exe);
+// each start of it adds a line to Tarvo.started there.
+inline std::string TarvoFolder()
+{
+    char own[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, own, MAX_PATH - 1);
+    std::string relative = own;
+    relative.erase(relative.find_last_of('\\') + 1);
+    relative += "..\\tarvo";
+    char full[MAX_PATH] = {};
+    ::GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
+    return full;
+}
+
+inline std::string TarvoMarker() { return TarvoFolder() + "\\Tarvo.started"; }
+
+// How many times the stand-in has started, waiting up to timeoutMs for at least atLeast.
+inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0)
+{
+    const DWORD begin = ::GetTickCount();
+    for (;;) {
+        int count = 0;
+        HANDLE file = ::CreateFileA(TarvoMarker().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            char text[512];
+            DWORD got = 0;
+            if (::ReadFile(file, text, sizeof text, &got, nullptr))
+                for (DWORD i = 0; i < got; ++i)
+                    count += text[i] == '\n';
+            ::CloseHandle(file);
+        }
+        if (count >= atLeast || ::GetTickCount() - begin >= timeoutMs)
+            return count;
+        ::Sleep(50);
+    }
+}
+
+} // namespace prefs_test

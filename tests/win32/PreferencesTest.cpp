@@ -1,0 +1,410 @@
+// The preferences of the main window in the registry, the start-with-Windows entry and the start
+// of Tarvo, under Wine. Each test starts with no product key, no Tarvo key and no Run entry, and
+// puts back what it found.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/SpindrelDlg.h"
+#include "res/resource.h"
+#include "tests/win32/PreferencesSupport.h"
+
+namespace {
+
+using namespace prefs_test;
+
+constexpr const char productKey[] = "SOFTWARE\\Spindrel";
+constexpr const char clientKey[] = "Software\\Tarvo";
+constexpr const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The main window's preference operations within reach; with a body, the window is made from its
+// real template and the body runs inside its initialisation, before it is ever shown.
+class PrefsDlg : public CSpindrelDlg {
+public:
+    using CSpindrelDlg::accelerateNText;
+    using CSpindrelDlg::autoResumeDownloads;
+    using CSpindrelDlg::checkPeriodText;
+    using CSpindrelDlg::checkPeriodUnit;
+    using CSpindrelDlg::LaunchClient;
+    using CSpindrelDlg::LoadPreferences;
+    using CSpindrelDlg::ReadRunClientOnStart;
+    using CSpindrelDlg::runAtStartup;
+    using CSpindrelDlg::runClientOnStart;
+    using CSpindrelDlg::SavePreferences;
+    using CSpindrelDlg::selectedInterface;
+    using CSpindrelDlg::ToggleAutoResumeDownloads;
+    using CSpindrelDlg::ToggleRunAtStartup;
+    using CSpindrelDlg::ToggleRunClientOnStart;
+
+    // The check marks of the Settings menu as they are when it opens: WM_INITMENUPOPUP, as the
+    // tray's menu sends it to this window.
+    struct Marks {
+        bool autoResume, autoRun, atStartup;
+    };
+    Marks OpenSettingsMenu()
+    {
+        HMENU bar = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_SETTINGS_MENU));
+        HMENU settings = ::GetSubMenu(bar, 0);
+        SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(settings), 0);
+        auto checked = [&](UINT id) { return (::GetMenuState(settings, id, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+        const Marks marks{checked(ID_AUTO_RESUME_DOWNLOADS), checked(ID_AUTORUN_CLIENT), checked(ID_RUN_AT_STARTUP)};
+        ::DestroyMenu(bar);
+        return marks;
+    }
+
+    // Runs the window with `body`, which must have run.
+    void Run(std::function<void(PrefsDlg&)> run)
+    {
+        bool ran = false;
+        body = [&](PrefsDlg& dlg) {
+            ran = true;
+            run(dlg);
+        };
+        EXPECT_EQ(DoModal(), 0);
+        EXPECT_TRUE(ran) << "the main window was not created";
+    }
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        body(*this);
+        // Gone before it is shown: Wine waits some two seconds for a window manager to hide a
+        // shown window, and Xvfb has none.
+        EndDialog(0);
+        DestroyWindow();
+        return TRUE;
+    }
+
+    std::function<void(PrefsDlg&)> body;
+};
+
+DWORD Dword(const StoredValue& value)
+{
+    DWORD number = 0;
+    if (value.data.size() == sizeof number)
+        std::memcpy(&number, value.data.data(), sizeof number);
+    return number;
+}
+
+// A REG_DWORD of 4 bytes holding `expected`.
+::testing::AssertionResult HoldsDword(const char* name, DWORD expected)
+{
+    const StoredValue value = ReadValue(productKey, name);
+    if (!value.exists)
+        return ::testing::AssertionFailure() << name << " is missing";
+    if (value.type != REG_DWORD || value.data.size() != 4)
+        return ::testing::AssertionFailure() << name << " has type " << value.type << " and " << value.data.size()
+                                             << " bytes";
+    if (Dword(value) != expected)
+        return ::testing::AssertionFailure() << name << " is " << Dword(value) << ", not " << expected;
+    return ::testing::AssertionSuccess();
+}
+
+class Preferences : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, productKey);
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, clientKey);
+        DeleteValue(runKey, "Spindrel");
+    }
+
+    KeptKey keptProduct{productKey};
+    KeptKey keptClient{clientKey};
+    KeptValue keptRun{runKey, "Spindrel"};
+};
+
+TEST_F(Preferences, ALoadThenASaveWritesBackWhatWasLoaded)
+{
+    WriteDword(productKey, "CheckPeriodNum", 0xFFFFFFFFu);
+    WriteDword(productKey, "AccelerateN", 0x80000000u);
+    WriteDword(productKey, "CheckPeriodCombo", 0x7FFFFFFFu);
+    WriteDword(productKey, "Network", 3);
+    PrefsDlg dialog;
+    dialog.Run([](PrefsDlg& dlg) {
+        dlg.LoadPreferences();
+        EXPECT_EQ(dlg.checkPeriodText, "-1");
+        EXPECT_EQ(dlg.accelerateNText, "-2147483648");
+        EXPECT_EQ(dlg.selectedInterface, 3);
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, productKey);
+        dlg.SavePreferences();
+        EXPECT_TRUE(HoldsDword("CheckPeriodNum", 0xFFFFFFFFu));
+        EXPECT_TRUE(HoldsDword("AccelerateN", 0x80000000u));
+        EXPECT_TRUE(HoldsDword("CheckPeriodCombo", 0x7FFFFFFFu));
+        EXPECT_FALSE(ReadValue(productKey, "Network").exists) << "the interface choice is not the hide's to write";
+    });
+}
+
+// Every value of the product key stored as something other than a 4-byte REG_DWORD.
+struct ForeignForm {
+    const char* label;
+    DWORD type;
+    std::vector<BYTE> data;
+    bool readable; // a query into 4 bytes succeeds
+};
+
+class ForeignValues : public Preferences, public ::testing::WithParamInterface<ForeignForm> {};
+
+TEST_P(ForeignValues, NeverReadPastFourBytesAndKeepTheDefaultWhenUnreadable)
+{
+    const ForeignForm& form = GetParam();
+    for (const char* name : {"AutoResumeDownloads", "RunOtherApp", "CheckPeriodNum", "AccelerateN", "CheckPeriodCombo",
+                             "Network"})
+        ASSERT_TRUE(WriteValue(productKey, name, form.type, form.data.data(), static_cast<DWORD>(form.data.size())));
+
+    // A short value replaces only the bytes it has: the rest of the variable keeps the default's.
+    // Every default here fits in the two low bytes, so a two-byte 0x1234 reads as 0x1234.
+    const bool set = form.readable;
+    PrefsDlg dialog;
+    EXPECT_EQ(dialog.autoResumeDownloads, set);
+    dialog.Run([&](PrefsDlg& dlg) {
+        dlg.LoadPreferences();
+        dlg.ReadRunClientOnStart();
+        EXPECT_EQ(dlg.runClientOnStart, set);
+        EXPECT_EQ(dlg.checkPeriodText, set ? "4660" : "12");
+        EXPECT_EQ(dlg.accelerateNText, set ? "4660" : "7");
+        EXPECT_EQ(dlg.checkPeriodUnit, set ? 0x1234 : 0);
+        EXPECT_EQ(dlg.selectedInterface, set ? 0x1234 : 0);
+        // The menu's update handler reads the same way.
+        EXPECT_EQ(dlg.OpenSettingsMenu().autoRun, set);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StringAndBinary, ForeignValues,
+    ::testing::Values(ForeignForm{"text", REG_SZ, {'e', 'l', 'e', 'v', 'e', 'n', ' ', 'b', 'y', 't', 'e', 0}, false},
+                      ForeignForm{"binary2", REG_BINARY, {0x34, 0x12}, true},
+                      ForeignForm{"binary64", REG_BINARY, std::vector<BYTE>(64, 0x5A), false}),
+    [](const ::testing::TestParamInfo<ForeignForm>& form) { return std::string(form.param.label); });
+
+TEST_F(Preferences, MenuTogglesWriteFlagsAndTheChecksFollowTheRegistryWhereTheyShould)
+{
+    PrefsDlg dialog;
+    dialog.Run([](PrefsDlg& dlg) {
+        PrefsDlg::Marks marks = dlg.OpenSettingsMenu();
+        EXPECT_FALSE(marks.autoResume);
+        EXPECT_FALSE(marks.autoRun);
+        EXPECT_FALSE(marks.atStartup);
+        EXPECT_FALSE(KeyExists(productKey)) << "opening the menu made the key";
+
+        dlg.ToggleAutoResumeDownloads();
+        dlg.ToggleRunClientOnStart();
+        EXPECT_TRUE(HoldsDword("AutoResumeDownloads", 1));
+        EXPECT_TRUE(HoldsDword("RunOtherApp", 1));
+        marks = dlg.OpenSettingsMenu();
+        EXPECT_TRUE(marks.autoResume);
+        EXPECT_TRUE(marks.autoRun);
+
+        // Another program clears both: "Auto&Run" shows the registry, "&Auto Resume" the flag.
+        WriteDword(productKey, "AutoResumeDownloads", 0);
+        WriteDword(productKey, "RunOtherApp", 0);
+        marks = dlg.OpenSettingsMenu();
+        EXPECT_TRUE(marks.autoResume);
+        EXPECT_FALSE(marks.autoRun);
+        EXPECT_FALSE(dlg.runClientOnStart);
+
+        dlg.ToggleAutoResumeDownloads();
+        dlg.ToggleRunClientOnStart(); // from the flag the menu just read: on again
+        EXPECT_TRUE(HoldsDword("AutoResumeDownloads", 0));
+        EXPECT_TRUE(HoldsDword("RunOtherApp", 1));
+        dlg.ToggleRunClientOnStart();
+        EXPECT_TRUE(HoldsDword("RunOtherApp", 0));
+    });
+}
+
+// The current directory, changed for a test and put back after.
+class CurrentDirectory {
+public:
+    CurrentDirectory() { ::GetCurrentDirectoryA(sizeof saved_, saved_); }
+    ~CurrentDirectory() { ::SetCurrentDirectoryA(saved_); }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    char saved_[MAX_PATH + 1] = {};
+};
+
+std::string TempFolder()
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetTempPathA(sizeof path, path);
+    std::string folder(path, length < sizeof path ? length : 0);
+    if (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+TEST_F(Preferences, RunAtStartupStoresTheShortcutOfTheCurrentDirectoryAndTheCheckMirrorsTheValue)
+{
+    CurrentDirectory keep;
+    const std::string folder = TempFolder() + "\\Spindrel App";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
+
+    PrefsDlg dialog;
+    dialog.Run([&](PrefsDlg& dlg) {
+        dlg.ToggleRunAtStartup();
+        const std::string expected = "\"" + folder + "\\Spindrel.lnk\" -tray";
+        StoredValue value = ReadValue(runKey, "Spindrel");
+        ASSERT_TRUE(value.exists);
+        EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+        ASSERT_EQ(value.data.size(), expected.size() + 1) << "the NUL is counted";
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(value.data.data())), expected);
+        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
+
+        dlg.ToggleRunAtStartup();
+        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
+
+        // On again, then deleted by another program before the menu opens; a value of any type
+        // counts as there.
+        dlg.ToggleRunAtStartup();
+        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
+        DeleteValue(runKey, "Spindrel");
+        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
+        EXPECT_FALSE(dlg.runAtStartup);
+        WriteDword(runKey, "Spindrel", 0);
+        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
+        EXPECT_TRUE(dlg.runAtStartup);
+    });
+    ::SetCurrentDirectoryA(TempFolder().c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(Preferences, RunAtStartupStoresNothingWhenTheShortcutsPathWouldNotFit)
+{
+    // A directory of 246 characters: the shortcut's path would take 259 of the 256 bytes.
+    CurrentDirectory keep;
+    std::vector<std::string> made;
+    std::string folder = TempFolder();
+    while (folder.size() < 246) {
+        const std::size_t step = std::min<std::size_t>(40, 246 - folder.size());
+        folder += "\\" + std::string(step - 1, 'd');
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        made.push_back(folder);
+    }
+    ASSERT_EQ(folder.size(), 246u);
+    ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
+
+    PrefsDlg dialog;
+    dialog.Run([](PrefsDlg& dlg) {
+        dlg.ToggleRunAtStartup();
+        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
+    });
+    ::SetCurrentDirectoryA(TempFolder().c_str());
+    for (auto it = made.rbegin(); it != made.rend(); ++it)
+        ::RemoveDirectoryA(it->c_str());
+}
+
+// ---- Starting Tarvo.
+
+// Closes every error dialog of this thread as it comes up, and counts them.
+class ErrorDialogWatch {
+public:
+    ErrorDialogWatch()
+    {
+        count = 0;
+        message.clear();
+        timer_ = ::SetTimer(nullptr, 0, 20, &ErrorDialogWatch::Look);
+    }
+    ~ErrorDialogWatch() { ::KillTimer(nullptr, timer_); }
+    ErrorDialogWatch(const ErrorDialogWatch&) = delete;
+    ErrorDialogWatch& operator=(const ErrorDialogWatch&) = delete;
+
+    static int count;
+    static std::string message;
+
+private:
+    static BOOL CALLBACK Close(HWND hwnd, LPARAM)
+    {
+        char caption[32] = {};
+        ::GetWindowTextA(hwnd, caption, sizeof caption);
+        if (std::strcmp(caption, "Error") != 0 || ::GetPropA(hwnd, "closing"))
+            return TRUE;
+        ::SetPropA(hwnd, "closing", reinterpret_cast<HANDLE>(1));
+        ++count;
+        char text[256] = {};
+        ::GetDlgItemTextA(hwnd, IDC_ERROR_MESSAGE, text, sizeof text);
+        message = text;
+        ::PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return TRUE;
+    }
+    static void CALLBACK Look(HWND, UINT, UINT_PTR, DWORD) { ::EnumThreadWindows(::GetCurrentThreadId(), &Close, 0); }
+
+    UINT_PTR timer_ = 0;
+};
+int ErrorDialogWatch::count = 0;
+std::string ErrorDialogWatch::message;
+
+class ClientLaunch : public Preferences {
+protected:
+    void SetUp() override
+    {
+        Preferences::SetUp();
+        ::DeleteFileA(TarvoMarker().c_str());
+    }
+    void TearDown() override { ::DeleteFileA(TarvoMarker().c_str()); }
+
+    // LaunchClient once; the number of error dialogs it showed.
+    static int Launch()
+    {
+        ErrorDialogWatch watch;
+        PrefsDlg dialog;
+        dialog.LaunchClient();
+        return ErrorDialogWatch::count;
+    }
+};
+
+TEST_F(ClientLaunch, NoKeyShowsTheErrorDialogAndAKeyWithoutInstallPathDoesNothing)
+{
+    EXPECT_EQ(Launch(), 1);
+    EXPECT_EQ(ErrorDialogWatch::message, "Tarvo is not installed on your PC!\nPlease install it first to use this option.");
+
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, clientKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(key);
+    EXPECT_EQ(Launch(), 0);
+    EXPECT_EQ(TarvoStarts(), 0);
+}
+
+TEST_F(ClientLaunch, StartsTarvoFromItsInstallPathWithOrWithoutATrailingBackslash)
+{
+    ASSERT_TRUE(WriteString(clientKey, "Install Path", TarvoFolder()));
+    EXPECT_EQ(Launch(), 0);
+    EXPECT_EQ(TarvoStarts(1, 10000), 1);
+
+    ASSERT_TRUE(WriteString(clientKey, "Install Path", TarvoFolder() + "\\"));
+    EXPECT_EQ(Launch(), 0);
+    EXPECT_EQ(TarvoStarts(2, 10000), 2);
+
+    // A folder without Tarvo.exe: the shell cannot start it.
+    ASSERT_TRUE(WriteString(clientKey, "Install Path", TempFolder()));
+    EXPECT_EQ(Launch(), 1);
+    EXPECT_EQ(TarvoStarts(), 2);
+}
+
+TEST_F(ClientLaunch, AnInstallPathThatDoesNotFitTheBufferDoesNothing)
+{
+    // 255 characters fit with their NUL: read, and refused by the shell (no such folder).
+    ASSERT_TRUE(WriteString(clientKey, "Install Path", "C:\\" + std::string(252, 'p')));
+    EXPECT_EQ(Launch(), 1);
+
+    ASSERT_TRUE(WriteString(clientKey, "Install Path", "C:\\" + std::string(253, 'p')));
+    EXPECT_EQ(Launch(), 0);
+
+    // 256 bytes without a NUL, as text and as binary: treated as unreadable, never read past.
+    const std::string full(256, 'p');
+    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_SZ, full.data(), 256));
+    EXPECT_EQ(Launch(), 0);
+    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_BINARY, full.data(), 256));
+    EXPECT_EQ(Launch(), 0);
+    EXPECT_EQ(TarvoStarts(), 0);
+}
+
+} // namespace
