@@ -1,6 +1,7 @@
 // Switch-on, switch-off and rapid toggles with real worker threads on loopback UDP sockets. The
 // native build runs this under AddressSanitizer and again under ThreadSanitizer.
 #include "engine/core/CaptureLoop.h"
+#include "tests/common/HandleLedger.h"
 
 #include <gtest/gtest.h>
 
@@ -23,46 +24,7 @@ namespace {
 using engine::Received;
 
 // Every socket opened and closed, so that a double close or a leak shows.
-class SocketLedger {
-public:
-    void Opened(int fd)
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++open_[fd];
-        ++opened_;
-    }
-    // Called before the descriptor is released, so that a reuse cannot come first.
-    void Closing(int fd)
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (--open_[fd] < 0)
-            ++doubleCloses_;
-    }
-    int StillOpen()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        int count = 0;
-        for (const auto& entry : open_)
-            count += entry.second > 0 ? entry.second : 0;
-        return count;
-    }
-    int DoubleCloses()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return doubleCloses_;
-    }
-    int Opened()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return opened_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::map<int, int> open_;
-    int doubleCloses_ = 0;
-    int opened_ = 0;
-};
+using SocketLedger = test_support::HandleLedger<int>;
 
 // The POSIX counterpart of the program's channel: a non-blocking UDP socket on 127.0.0.1 and a
 // pipe that wakes the worker's poll.

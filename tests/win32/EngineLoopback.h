@@ -2,62 +2,29 @@
 // Helpers of the capture tests under Wine: loopback UDP sockets in place of the raw ones, with an
 // account of every open and close, and a few probes.
 #include "engine/Capture.h"
+#include "tests/common/HandleLedger.h"
 
 #include <tlhelp32.h>
 
-#include <map>
-#include <mutex>
 #include <vector>
 
 namespace engine_test {
 
 // Opens loopback UDP sockets and keeps account of every open and close.
-class LoopbackSockets final : public CaptureSocketSource {
+class LoopbackSockets final : public CaptureSocketSource, public test_support::HandleLedger<SOCKET> {
 public:
     SOCKET Open() override
     {
         const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (s != INVALID_SOCKET) {
-            ++open_[s];
-            ++opened_;
-        }
+        if (s != INVALID_SOCKET)
+            Opened(s);
         return s;
     }
     void Close(SOCKET s) override
     {
-        {
-            // Counted before the handle is released: a reuse of its value cannot come first.
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (--open_[s] < 0)
-                ++doubleCloses_;
-        }
+        Closing(s);
         ::closesocket(s);
     }
-    int StillOpen()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        int count = 0;
-        for (const auto& entry : open_)
-            count += entry.second > 0 ? entry.second : 0;
-        return count;
-    }
-    int DoubleCloses()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return doubleCloses_;
-    }
-    int Opened()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return opened_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::map<SOCKET, int> open_;
-    int doubleCloses_ = 0;
-    int opened_ = 0;
 };
 
 inline unsigned short PortOf(SOCKET s)
