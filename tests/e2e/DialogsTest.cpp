@@ -8,37 +8,10 @@ namespace {
 
 using e2e::SpindrelProcess;
 
-struct AboutSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindAbout(HWND hwnd, LPARAM lParam)
+// The About box shares the main window's caption; it has no toggle.
+bool IsAboutBox(HWND hwnd)
 {
-    auto* search = reinterpret_cast<AboutSearch*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hwnd, &owner);
-    char text[64] = {};
-    ::GetWindowTextA(hwnd, text, sizeof text);
-    // The About box shares the main window's caption; it has no toggle.
-    if (owner == search->processId && ::lstrcmpA(text, "Spindrel") == 0 && !::GetDlgItem(hwnd, 1001) &&
-        ::IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForAbout(const SpindrelProcess& spindrel)
-{
-    for (int waited = 0; waited < 10000; waited += 50) {
-        AboutSearch search{spindrel.ProcessId(), nullptr};
-        ::EnumWindows(&FindAbout, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        ::Sleep(50);
-    }
-    return nullptr;
+    return !::GetDlgItem(hwnd, 1001) && ::IsWindowVisible(hwnd);
 }
 
 std::string Text(HWND window, int id)
@@ -61,7 +34,7 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenu)
             ::PostMessageA(window, WM_SYSCOMMAND, 0x0010, 0);
         else
             spindrel.PostCommand(32776);
-        HWND about = WaitForAbout(spindrel);
+        HWND about = spindrel.WaitForDialog("Spindrel", 10000, &IsAboutBox);
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(Text(about, 1), "&OK");
         EXPECT_TRUE(::GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOPMOST);

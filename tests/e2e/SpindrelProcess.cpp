@@ -30,6 +30,7 @@ struct FindData {
     DWORD processId;
     const char* className;
     const char* caption;
+    bool (*accept)(HWND);
     HWND found;
 };
 
@@ -48,14 +49,16 @@ BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lParam)
     ::GetWindowTextA(hwnd, text, sizeof text);
     if (data->caption && ::lstrcmpA(text, data->caption) != 0)
         return TRUE;
+    if (data->accept && !data->accept(hwnd))
+        return TRUE;
     data->found = hwnd;
     return FALSE;
 }
 } // namespace
 
-HWND FindProcessWindow(DWORD processId, const char* className, const char* caption)
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool (*accept)(HWND))
 {
-    FindData data{processId, className, caption, nullptr};
+    FindData data{processId, className, caption, accept, nullptr};
     ::EnumWindows(&FindWindowOfProcess, reinterpret_cast<LPARAM>(&data));
     return data.found;
 }
@@ -89,11 +92,11 @@ bool SpindrelProcess::Start(const std::string& arguments, const std::string& wor
     return true;
 }
 
-HWND SpindrelProcess::WaitForDialog(const char* caption, DWORD timeoutMs) const
+HWND SpindrelProcess::WaitForDialog(const char* caption, DWORD timeoutMs, bool (*accept)(HWND)) const
 {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
-        if (HWND hwnd = FindProcessWindow(processId_, "#32770", caption))
+        if (HWND hwnd = FindProcessWindow(processId_, "#32770", caption, accept))
             return hwnd;
         if (!Running())
             return nullptr;
@@ -104,20 +107,13 @@ HWND SpindrelProcess::WaitForDialog(const char* caption, DWORD timeoutMs) const
 
 HWND SpindrelProcess::WaitForMainWindow(DWORD timeoutMs)
 {
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-        HWND hwnd = FindProcessWindow(processId_, "#32770", "Spindrel");
-        // The main window is the one with the toggle (the About box shares its caption); it counts
-        // once it is shown, after its initialisation.
-        if (hwnd && ::GetDlgItem(hwnd, 1001) && ::IsWindowVisible(hwnd)) {
-            mainWindow_ = hwnd;
-            return hwnd;
-        }
-        if (!Running())
-            return nullptr;
-        ::Sleep(50);
-    }
-    return nullptr;
+    // The main window is the one with the toggle (the About box shares its caption); it counts
+    // once it is shown, after its initialisation.
+    HWND hwnd = WaitForDialog("Spindrel", timeoutMs,
+                              [](HWND window) { return ::GetDlgItem(window, 1001) && ::IsWindowVisible(window); });
+    if (hwnd)
+        mainWindow_ = hwnd;
+    return hwnd;
 }
 
 std::string SpindrelProcess::ControlText(int id) const

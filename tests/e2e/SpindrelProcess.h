@@ -28,8 +28,9 @@ public:
     // Waits for the main window (a dialog captioned "Spindrel" of this process) to be shown;
     // null on time-out or when the process ends first.
     HWND WaitForMainWindow(DWORD timeoutMs = 15000);
-    // Waits for a top-level window of this process with the given caption (class "#32770").
-    HWND WaitForDialog(const char* caption, DWORD timeoutMs = 15000) const;
+    // Waits for a top-level window of this process with the given caption (class "#32770") that
+    // accept, when given, takes.
+    HWND WaitForDialog(const char* caption, DWORD timeoutMs = 15000, bool (*accept)(HWND) = nullptr) const;
 
     std::string ControlText(int id) const;
     void PostCommand(int id) const;
@@ -50,7 +51,9 @@ private:
     HWND mainWindow_ = nullptr;
 };
 
-// A top-level window of the given process with this class and caption, or null.
-HWND FindProcessWindow(DWORD processId, const char* className, const char* caption);
+// A top-level window of the given process with this class and caption (null: any) that accept,
+// when given, takes; or null.
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption,
+                       bool (*accept)(HWND) = nullptr);
 
 } // namespace e2e
