@@ -1,5 +1,6 @@
 // The process-wide objects and the entry points of Spindrel.exe.
 #include "app/SpindrelApp.h"
+#include "app/StackGuard.h"
 #include "framework/SystemLibrary.h"
 #include "toolkit/ServicesParser.h"
 #include "toolkit/Settings.h"
@@ -19,10 +20,12 @@ extern "C" int WinMainCRTStartup();
 
 // The process's entry point (the link names it). Before the C runtime, the static objects or the
 // skinning component can load a library, the library search is restricted to the system folder:
-// nothing planted beside the program or in the folder it is started from is ever loaded.
-extern "C" int SpindrelStartup()
+// nothing planted beside the program or in the folder it is started from is ever loaded. Then the
+// stack-protector guard gets its random value, before the first protected function runs.
+extern "C" __attribute__((no_stack_protector)) int SpindrelStartup()
 {
     RestrictLibrarySearch();
+    SeedStackGuard();
     return WinMainCRTStartup();
 }
 
