@@ -194,5 +194,18 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM lPa
         if (!dialog || !dialog->SubclassWindow(hwnd))
             return TRUE;
     }
-    return dialog->OnInitDialog();
+    RECT before;
+    ::GetWindowRect(hwnd, &before);
+    const BOOL result = dialog->OnInitDialog();
+    // A dialog that did not place itself opens centred over its owner (or on its monitor's work
+    // area). A child window, a template that the system centres (DS_CENTER, DS_CENTERMOUSE) and a
+    // dialog that OnInitDialog moved or resized keep their place.
+    if (::IsWindow(hwnd) && !dialog->endModal_) {
+        RECT after;
+        ::GetWindowRect(hwnd, &after);
+        const DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+        if (!(style & (WS_CHILD | DS_CENTER | DS_CENTERMOUSE)) && ::EqualRect(&before, &after))
+            dialog->CenterWindow();
+    }
+    return result;
 }

@@ -285,21 +285,36 @@ void CWnd::ScreenToClient(LPRECT rect) const
 
 void CWnd::CenterWindow(HWND alternate)
 {
-    RECT area;
-    if (alternate) {
-        ::GetWindowRect(alternate, &area);
-    } else if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
-        ::GetWindowRect(::GetDesktopWindow(), &area);
+    // Over the given window; else over the owner while the user can see it; else on the work
+    // area of the monitor the window is on.
+    HWND over = alternate;
+    if (!over) {
+        HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+        if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
+            over = owner;
     }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    static_assert(sizeof(MONITORINFO) == 40, "MONITORINFO is 40 bytes");
+    RECT workArea;
+    const HMONITOR on = ::MonitorFromWindow(over ? over : m_hWnd, MONITOR_DEFAULTTONEAREST);
+    if (on && ::GetMonitorInfoA(on, &monitor))
+        workArea = monitor.rcWork;
+    else if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0))
+        ::GetWindowRect(::GetDesktopWindow(), &workArea);
+    RECT area = workArea;
+    if (over)
+        ::GetWindowRect(over, &area);
+
     RECT window;
     ::GetWindowRect(m_hWnd, &window);
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
     int x = area.left + ((area.right - area.left) - width) / 2;
     int y = area.top + ((area.bottom - area.top) - height) / 2;
-    // Keep the caption reachable when the window is larger than the area.
-    x = std::max(x, static_cast<int>(area.left));
-    y = std::max(y, static_cast<int>(area.top));
+    // Wholly on the work area; a window larger than it keeps its caption on it.
+    x = std::max(std::min(x, static_cast<int>(workArea.right) - width), static_cast<int>(workArea.left));
+    y = std::max(std::min(y, static_cast<int>(workArea.bottom) - height), static_cast<int>(workArea.top));
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

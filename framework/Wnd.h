@@ -81,7 +81,8 @@ public:
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc) { return ::SetTimer(m_hWnd, id, elapse, proc); }
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
-    // Centres the window over another one, the desktop by default.
+    // Centres the window over another one; by default over its owner when that is shown and not
+    // minimised, else on its monitor's work area. The window ends wholly on that work area.
     void CenterWindow(HWND alternate = nullptr);
     // The window's system menu (borrowed; empty when the window has none).
     CMenu GetSystemMenu(BOOL revert) const { return CMenu::Borrow(::GetSystemMenu(m_hWnd, revert)); }

@@ -1,5 +1,6 @@
 // The About box from another process: opened by the system menu's "&About Spindrel..." and by the
-// Settings menu's "&About", shown over the main window, and closed with OK.
+// Settings menu's "&About" (also while the window is hidden in the tray), centred over the main
+// window (on the work area while that is hidden), modal, and closed with OK.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/SpindrelProcess.h"
@@ -21,24 +22,53 @@ std::string Text(HWND window, int id)
     return text;
 }
 
-TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenu)
+POINT Centre(HWND window)
+{
+    RECT r;
+    ::GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
 {
     SpindrelProcess spindrel;
     ASSERT_TRUE(spindrel.Start());
     HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
+    RECT work;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
 
-    for (bool systemMenu : {true, false}) {
-        SCOPED_TRACE(systemMenu ? "system menu" : "Settings menu");
-        if (systemMenu)
+    enum class From { SystemMenu, SettingsMenu, SettingsMenuWhileHidden };
+    for (From from : {From::SystemMenu, From::SettingsMenu, From::SettingsMenuWhileHidden}) {
+        SCOPED_TRACE(from == From::SystemMenu ? "system menu" : from == From::SettingsMenu ? "Settings menu" : "hidden");
+        if (from == From::SystemMenu) {
             ::PostMessageA(window, WM_SYSCOMMAND, 0x0010, 0);
-        else
+        } else {
+            if (from == From::SettingsMenuWhileHidden) {
+                spindrel.PostCommand(2); // "&Minimize to Tray"
+                for (int waited = 0; waited < 10000 && ::IsWindowVisible(window); waited += 50)
+                    ::Sleep(50);
+                ASSERT_FALSE(::IsWindowVisible(window));
+            }
             spindrel.PostCommand(32776);
+        }
         HWND about = spindrel.WaitForDialog("Spindrel", 10000, &IsAboutBox);
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(Text(about, 1), "&OK");
         EXPECT_TRUE(::GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_FALSE(::IsWindowEnabled(window)); // modal over the main window
+
+        const POINT centre = Centre(about);
+        const POINT over = from == From::SettingsMenuWhileHidden
+                               ? POINT{(work.left + work.right) / 2, (work.top + work.bottom) / 2}
+                               : Centre(window);
+        EXPECT_NEAR(centre.x, over.x, 1);
+        EXPECT_NEAR(centre.y, over.y, 1);
+        RECT shown, onScreen;
+        ::GetWindowRect(about, &shown);
+        ::IntersectRect(&onScreen, &shown, &work);
+        EXPECT_TRUE(::EqualRect(&onScreen, &shown));
+
         ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(about, 1)));
         for (int waited = 0; waited < 10000 && ::IsWindow(about); waited += 50)
             ::Sleep(50);

@@ -20,6 +20,7 @@ TEST(MainWindow, OpensVisibleCentredWithTheTemplatesTexts)
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & DS_CENTER); // the system centres it, so the framework does not move it again
 
     EXPECT_EQ(spindrel.ControlText(3), "&Run your Tarvo");
     EXPECT_EQ(spindrel.ControlText(2), "&Minimize to Tray");

@@ -1,5 +1,5 @@
 // The framework under the real window manager: message maps and their chaining, command routing,
-// data exchange, the modal loop's pre-translation, and the menu-update walk.
+// data exchange, the modal loop's pre-translation, where a dialog opens, and the menu-update walk.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -308,6 +308,89 @@ TEST(Dialog, AMissingTemplateFailsWithoutAWindow)
 {
     CDialog dialog(4242);
     EXPECT_EQ(dialog.DoModal(), -1);
+}
+
+// Records where it opens, at the moment it would be shown, and ends there unshown: hiding a shown
+// window makes Wine wait some two seconds for a window manager, which Xvfb does not have.
+class PlacedDialog : public CDialog {
+public:
+    PlacedDialog(CWnd* owner, bool placeItself) : CDialog(kDialog, owner), placeItself_(placeItself) {}
+    RECT opened{};
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        if (placeItself_)
+            ::SetWindowPos(m_hWnd, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return TRUE;
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (message == WM_WINDOWPOSCHANGING && (pos->flags & SWP_SHOWWINDOW)) {
+            pos->flags &= ~SWP_SHOWWINDOW;
+            GetWindowRect(&opened);
+            EndDialog(IDOK);
+        }
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+    bool placeItself_;
+};
+
+TEST(Dialog, OpensCentredOverAShownOwnerElseOnTheWorkAreaUnlessItPlacedItself)
+{
+    RECT work;
+    ASSERT_TRUE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)); // one monitor here
+    const RECT ownerRect{120, 90, 600, 450};
+    enum class Expect { OwnerCentre, WorkCentre, WorkCorner, WhereItPutItself };
+    struct Case {
+        const char* name;
+        bool hasOwner;
+        int ownerX, ownerY, show;
+        bool placeItself;
+        Expect expect;
+    };
+    const Case cases[] = {
+        {"owner shown", true, ownerRect.left, ownerRect.top, SW_SHOWNOACTIVATE, false, Expect::OwnerCentre},
+        {"owner off the top-left edge", true, -400, -300, SW_SHOWNOACTIVATE, false, Expect::WorkCorner},
+        {"no owner", false, 0, 0, SW_HIDE, false, Expect::WorkCentre},
+        {"owner hidden", true, ownerRect.left, ownerRect.top, SW_HIDE, false, Expect::WorkCentre},
+        {"placed itself", false, 0, 0, SW_HIDE, true, Expect::WhereItPutItself},
+    };
+    const auto centre = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CWnd owner;
+        if (c.hasOwner) {
+            ASSERT_TRUE(owner.CreateEx(0, "STATIC", "owner", WS_POPUP | WS_BORDER, c.ownerX, c.ownerY,
+                                       ownerRect.right - ownerRect.left, ownerRect.bottom - ownerRect.top,
+                                       nullptr, nullptr));
+            owner.ShowWindow(c.show);
+        }
+        PlacedDialog dialog(c.hasOwner ? &owner : nullptr, c.placeItself);
+        ASSERT_EQ(dialog.DoModal(), IDOK);
+        const POINT opened = centre(dialog.opened);
+        switch (c.expect) {
+        case Expect::OwnerCentre:
+        case Expect::WorkCentre: {
+            RECT over = work;
+            if (c.expect == Expect::OwnerCentre)
+                owner.GetWindowRect(&over);
+            EXPECT_NEAR(opened.x, centre(over).x, 1);
+            EXPECT_NEAR(opened.y, centre(over).y, 1);
+            break;
+        }
+        case Expect::WorkCorner:
+            EXPECT_EQ(dialog.opened.left, work.left);
+            EXPECT_EQ(dialog.opened.top, work.top);
+            break;
+        case Expect::WhereItPutItself:
+            EXPECT_EQ(dialog.opened.left, 30);
+            EXPECT_EQ(dialog.opened.top, 40);
+            break;
+        }
+    }
 }
 
 } // namespace
