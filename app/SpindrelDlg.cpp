@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "app/AboutDlg.h"
 #include "app/Config.h"
 #include "engine/Capture.h"
@@ -31,6 +33,7 @@ const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
     OnCommand(IDC_CONNECTION_TYPE, &CSpindrelDlg::OnConnectionTypeCommand),
     OnCommandRange(ID_PAGE_TIPS, ID_PAGE_MEDIA, &CSpindrelDlg::OnOpenWebPage),
     OnNotify(IDC_INTERFACE_LIST, CBN_SELCHANGE, &CSpindrelDlg::OnInterfaceSelChange),
+    OnMessage<dpi::kChanged>(&CSpindrelDlg::OnDpiChanged),
 }};
 
 CSpindrelDlg::CSpindrelDlg(CWnd* parent)
@@ -86,7 +89,10 @@ BOOL CSpindrelDlg::OnInitDialog()
     SetTimer(TIMER_STATUS_REFRESH, 1000, nullptr);
     CenterWindow();
 
-    // 7. The notification-area icon; its right-click menu is the Settings menu (resource 129).
+    // 7. The window's icons and the notification-area icon, each the image drawn for the display
+    // scale; the tray's right-click menu is the Settings menu (resource 129).
+    SetWindowIcons(dpi::ForWindow(m_hWnd));
+    trayIcon.SetIconResource(IDR_MAINFRAME);
     trayIcon.CreateTrayIcon(this, WM_TRAY_NOTIFY, config::productName, appIcon, IDR_SETTINGS_MENU, FALSE);
 
     // 8. Tooltips of the buttons.
@@ -137,13 +143,43 @@ void CSpindrelDlg::OnPaint()
     }
     CPaintDC dc(this);
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
-    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    const UINT scale = dpi::ForWindow(m_hWnd);
+    const int iconWidth = dpi::SystemMetric(SM_CXICON, scale);
+    const int iconHeight = dpi::SystemMetric(SM_CYICON, scale);
     CRect client;
     GetClientRect(&client);
     const int x = (client.Width() - iconWidth + 1) / 2;
     const int y = (client.Height() - iconHeight + 1) / 2;
-    dc.DrawIcon(x, y, appIcon);
+    dc.DrawIconEx(x, y, largeIcon ? largeIcon.get() : appIcon, iconWidth, iconHeight, 0, nullptr, DI_NORMAL);
+}
+
+void CSpindrelDlg::SetWindowIcons(UINT scale)
+{
+    HINSTANCE module = AfxGetResourceHandle();
+    UniqueIcon smallImage(dpi::LoadScaledIcon(module, IDR_MAINFRAME, dpi::SystemMetric(SM_CXSMICON, scale),
+                                              dpi::SystemMetric(SM_CYSMICON, scale)));
+    UniqueIcon largeImage(dpi::LoadScaledIcon(module, IDR_MAINFRAME, dpi::SystemMetric(SM_CXICON, scale),
+                                              dpi::SystemMetric(SM_CYICON, scale)));
+    // The window takes the new images before the old ones are destroyed.
+    if (smallImage) {
+        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallImage.get()));
+        smallIcon = std::move(smallImage);
+    }
+    if (largeImage) {
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeImage.get()));
+        largeIcon = std::move(largeImage);
+    }
+}
+
+LRESULT CSpindrelDlg::OnDpiChanged(WPARAM wParam, LPARAM)
+{
+    // The dialog manager sizes the window to the new scale and lays its controls out anew; each
+    // control then gets its own notice.
+    const LRESULT result = Default();
+    SetWindowIcons(LOWORD(wParam));
+    // The notification area may have changed its scale too.
+    trayIcon.RefreshIconScale();
+    return result;
 }
 
 HCURSOR CSpindrelDlg::OnQueryDragIcon()

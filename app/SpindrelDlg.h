@@ -45,6 +45,10 @@ protected:
     BOOL OnEraseBkgnd(CDC* dc);
     void OnConnectionTypeCommand();
     void OnOpenWebPage(UINT id);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+
+    // Gives the window its small and large icons: the images of icon 128 drawn for that DPI.
+    void SetWindowIcons(UINT scale);
 
     // Preferences, start with Windows and client launch.
     void ReadAutoResumeDownloads();
@@ -72,6 +76,8 @@ protected:
 
     // Fields, in this order.
     HICON appIcon = nullptr; // shared resource icon from LoadIcon: the system frees it with the module
+    UniqueIcon smallIcon;    // the window's own icons (caption, taskbar, Alt+Tab) at its display scale
+    UniqueIcon largeIcon;
     bool autoResumeDownloads = false;
     bool runAtStartup = false;
     std::int32_t checkPeriodUnit = 0;

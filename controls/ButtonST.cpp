@@ -1,6 +1,8 @@
 #include "controls/ButtonST.h"
 
-const MessageMap CButtonST::messageMap{&CButton::messageMap, {}};
+const MessageMap CButtonST::messageMap{&CButton::messageMap, {
+    OnMessage<dpi::kChangedAfterParent>(&CButtonST::OnDpiChangedAfterParent),
+}};
 
 namespace {
 constexpr UINT_PTR kToolId = 1;
@@ -15,7 +17,20 @@ void CButtonST::InitToolTip()
     if (!toolTip.Create(this, toolTipStyle))
         return;
     toolTip.Activate(FALSE);
-    toolTip.SetMaxTipWidth(kMaxTipWidth);
+    toolTip.SetMaxTipWidth(dpi::Scale(kMaxTipWidth, dpi::ForWindow(m_hWnd)));
+}
+
+LRESULT CButtonST::OnDpiChangedAfterParent(WPARAM, LPARAM)
+{
+    if (toolTip.m_hWnd) {
+        toolTip.SetMaxTipWidth(dpi::Scale(kMaxTipWidth, dpi::ForWindow(m_hWnd)));
+        if (toolTip.GetToolCount() > 0) {
+            RECT client;
+            GetClientRect(&client);
+            toolTip.SetToolRect(this, kToolId, &client);
+        }
+    }
+    return Default();
 }
 
 void CButtonST::SetTooltipText(LPCSTR text, BOOL activate)

@@ -3,6 +3,7 @@
 // second click.
 
 #include "framework/Controls.h"
+#include "framework/Dpi.h"
 
 class CButtonST : public CButton {
 public:
@@ -12,7 +13,8 @@ public:
     CButtonST() = default;
 
     // Sets the tip text (a null text does nothing) and activates or deactivates the tip. The tip
-    // answers to the button's client rectangle as it is at the first call.
+    // answers to the button's client rectangle as it is at the first call, and again after each
+    // move of its dialog to another display scale.
     void SetTooltipText(LPCSTR text, BOOL activate = TRUE);
 
     // Relays every message to the tooltip and turns a double click into a second press.
@@ -21,8 +23,10 @@ public:
     const CToolTipCtrl& ToolTip() const { return toolTip; }
 
 protected:
-    // Makes the tooltip window on first need: inactive, tips wrapped at 400 pixels.
+    // Makes the tooltip window on first need: inactive, tips wrapped at 400 pixels at 96 DPI.
     void InitToolTip();
+    // The dialog has moved to another scale and laid the button out anew.
+    LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
 
     CToolTipCtrl toolTip;
     DWORD toolTipStyle = 0;

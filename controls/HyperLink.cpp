@@ -65,13 +65,36 @@ const MessageMap CHyperLink::messageMap{&CStatic::messageMap, {
     OnMessage<WM_LBUTTONDBLCLK>(&CHyperLink::OnLButtonDblClk),
     OnMessage<WM_LBUTTONUP>(&CHyperLink::OnLButtonUp),
     OnMessage<WM_CAPTURECHANGED>(&CHyperLink::OnCaptureChanged),
+    OnMessage<dpi::kChangedAfterParent>(&CHyperLink::OnDpiChangedAfterParent),
 }};
 
 CHyperLink::CHyperLink() : backgroundColor(::GetSysColor(COLOR_BTNFACE))
 {
-    linkFont.CreateFont(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    CreateLinkFont(); // at 96 DPI until the link is attached to its window
     handCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
+}
+
+void CHyperLink::CreateLinkFont()
+{
+    // Arial, 14 pixels high at 96 DPI. The underline is drawn, never the font's.
+    linkFont.CreateFont(Px(14), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+}
+
+void CHyperLink::ApplyDpi(UINT value)
+{
+    if (value == windowDpi)
+        return;
+    windowDpi = value;
+    CreateLinkFont();
+}
+
+LRESULT CHyperLink::OnDpiChangedAfterParent(WPARAM, LPARAM)
+{
+    ApplyDpi(dpi::ForWindow(m_hWnd));
+    // The next paint fits the window to the text in the new font.
+    Redraw();
+    return Default();
 }
 
 CHyperLink::~CHyperLink()
@@ -88,6 +111,7 @@ void CHyperLink::PreSubclassWindow()
     // The static no longer paints its text, and it reports clicks.
     ModifyStyle(0x000F, SS_NOTIFY | SS_OWNERDRAW, 0);
     disabled = (GetStyle() & WS_DISABLED) != 0;
+    ApplyDpi(dpi::ForWindow(m_hWnd));
 
     if (toolTip.Create(this, 0)) {
         toolTip.AddWindowTool(this, LPSTR_TEXTCALLBACK, 0);
@@ -206,6 +230,8 @@ void CHyperLink::OnPaint()
     if (HWND parent = GetParent())
         ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window), 2);
 
+    // Margins, the border and the underline are written for 96 DPI; the icons keep their own size.
+    const int border = Px(borderWidth);
     const SIZE s = CurrentIconSize();
     const SIZE S = reserveIconSpace ? LargestIconSize() : s;
 
@@ -241,13 +267,13 @@ void CHyperLink::OnPaint()
     const UINT flags = StateFlags();
     const bool leftSlot = reserveIconSpace || (flags & 0x2);
     const bool rightSlot = reserveIconSpace || (flags & 0x4);
-    const int textHeight = n > 0 ? n * (cy + 3) : cy + 2;
-    const int height = std::max(textHeight, static_cast<int>(S.cy) + 2) + 2 * borderWidth;
-    int width = W + 3 + 2 * borderWidth;
+    const int textHeight = n > 0 ? n * (cy + Px(3)) : cy + Px(2);
+    const int height = std::max(textHeight, static_cast<int>(S.cy) + Px(2)) + 2 * border;
+    int width = W + Px(3) + 2 * border;
     if (leftSlot)
-        width += S.cx + 3;
+        width += S.cx + Px(3);
     if (rightSlot)
-        width += S.cx + 3;
+        width += S.cx + Px(3);
     resizing = true;
     MoveWindow(window.left, window.top, width, height, FALSE);
     resizing = false;
@@ -261,12 +287,12 @@ void CHyperLink::OnPaint()
     dc.SetBoundsRect(&client, DCB_DISABLE);
     dc.FillRect(&client, background);
 
-    if (borderWidth > 0) {
-        borderPen.CreatePen(borderStyle, borderWidth, disabled ? ::GetSysColor(COLOR_BTNSHADOW) : borderColor);
+    if (border > 0) {
+        borderPen.CreatePen(borderStyle, border, disabled ? ::GetSysColor(COLOR_BTNSHADOW) : borderColor);
         dc.SelectObject(&borderPen);
-        const int inset = (borderWidth - borderWidth % 2) / 2;
+        const int inset = (border - border % 2) / 2;
         RECT frame{client.left + inset, client.top + inset, client.right - inset, client.bottom - inset};
-        if (borderWidth % 2 == 0) {
+        if (border % 2 == 0) {
             ++frame.right;
             ++frame.bottom;
         }
@@ -275,7 +301,7 @@ void CHyperLink::OnPaint()
 
     const int iconTop = (client.bottom - s.cy) / 2;
     const int centring = reserveIconSpace ? (S.cx - s.cx) / 2 : 0;
-    int x = borderWidth + 1 + centring;
+    int x = border + Px(1) + centring;
 
     const State state = VisualState();
     const HICON icon = StateIcon();
@@ -283,12 +309,12 @@ void CHyperLink::OnPaint()
     const bool iconsApply = state != Disabled || disabledIcon;
     if (iconsApply && show && (flags & 0x2) && icon) {
         dc.DrawIconEx(x, iconTop, icon, s.cx, s.cy, 0, nullptr, DI_NORMAL);
-        x = S.cx + borderWidth + 4 + centring;
+        x = S.cx + border + Px(4) + centring;
     } else if (reserveIconSpace) {
-        x = S.cx + borderWidth + 4 + centring;
+        x = S.cx + border + Px(4) + centring;
     }
     if (iconsApply && show && (flags & 0x4) && icon)
-        dc.DrawIconEx(x + W + 3, iconTop, icon, s.cx, s.cy, 0, nullptr, DI_NORMAL);
+        dc.DrawIconEx(x + W + Px(3), iconTop, icon, s.cx, s.cy, 0, nullptr, DI_NORMAL);
 
     COLORREF textColor = normalColor;
     COLORREF lineColor = underlineAlways ? normalColor : backgroundColor;
@@ -312,14 +338,19 @@ void CHyperLink::OnPaint()
     dc.SetTextColor(textColor);
 
     if (reserveIconSpace)
-        x = S.cx + borderWidth + 4;
+        x = S.cx + border + Px(4);
 
-    const int y = std::max(0, static_cast<int>(client.bottom) - (n * (cy + 2) + 1)) / 2;
+    const int underlineThickness = std::max(1, Px(1));
+    const int y = std::max(0, static_cast<int>(client.bottom) - (n * (cy + Px(2)) + Px(1))) / 2;
     for (int i = 0; i < n; ++i) {
-        const int row = y + i * (cy + 2);
+        const int row = y + i * (cy + Px(2));
         dc.TextOut(x, row, lines[static_cast<std::size_t>(i)].start, lines[static_cast<std::size_t>(i)].length);
-        dc.MoveTo(x, row + cy);
-        dc.LineTo(x + lines[static_cast<std::size_t>(i)].width, row + cy);
+        // One pixel thick at 96 DPI, one more row below for each further 96 DPI: square ends, and
+        // clear of the text above.
+        for (int t = 0; t < underlineThickness; ++t) {
+            dc.MoveTo(x, row + cy + t);
+            dc.LineTo(x + lines[static_cast<std::size_t>(i)].width, row + cy + t);
+        }
     }
 
     dc.RestoreDC(saved);

@@ -6,12 +6,16 @@
 // visual state (normal, hover, pressed, disabled). Every paint fits the window to its text. While
 // the mouse is over it, it shows the hand cursor and a tooltip with the address; a click opens the
 // address with the shell and sends WM_COMMAND (code 0) to the parent.
+//
+// Its sizes (the font, the margins, the underline) are written for 96 DPI and drawn at the DPI of
+// its window, taken when it is attached and again when its dialog moves to another scale.
 
 #include <windows.h>
 
 #include <memory>
 
 #include "framework/Controls.h"
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 
 // Replaces ShellExecuteA for the links' openings and returns the previous call; null brings the
@@ -44,6 +48,7 @@ public:
 
     LPCSTR URL() const { return url.get(); }
     const CToolTipCtrl& ToolTip() const { return toolTip; }
+    const CFont& Font() const { return linkFont; }
     State VisualState() const;
 
 protected:
@@ -57,6 +62,13 @@ protected:
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnCaptureChanged(CWnd* window);
+    LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
+
+    void CreateLinkFont();
+    // Takes the DPI the link is drawn at: the font follows, the layout at the next paint.
+    void ApplyDpi(UINT value);
+    // A length written for 96 DPI, at the link's DPI.
+    int Px(int pixels) const { return dpi::Scale(pixels, windowDpi); }
 
     // The hand cursor in place of the current one (not while disabled).
     void ShowHandCursor();
@@ -96,4 +108,5 @@ protected:
     bool pressed = false;
     bool resizing = false;
     RECT pressRect{0, 0, 0, 0};
+    UINT windowDpi = dpi::kDefault;
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/Dpi.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -88,6 +89,7 @@ void CopyTrayText(char* buffer, std::size_t size, const char* source)
 const MessageMap CSystemTray::messageMap{&CWnd::messageMap, {
     OnMessage<WM_SETTINGCHANGE>(&CSystemTray::OnSettingChange),
     OnRegisteredMessage(&CSystemTray::taskbarCreatedMessage, &CSystemTray::OnShellRestart),
+    OnMessage<dpi::kChanged>(&CSystemTray::OnDpiChanged),
 }};
 
 CSystemTray::CSystemTray()
@@ -120,6 +122,8 @@ BOOL CSystemTray::CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip,
     iconData.uCallbackMessage = callbackMessage;
     iconData.hIcon = icon;
     CopyTrayText(iconData.szTip, static_cast<std::size_t>(maxTipLength), tip);
+    UniqueIcon previous;
+    LoadIconForScale(previous);
 
     hidden = hide;
     addFlags = iconData.uFlags;
@@ -197,6 +201,51 @@ void CSystemTray::OnSettingChange(UINT flags, LPCSTR)
     }
 }
 
+void CSystemTray::SetIconResource(UINT id)
+{
+    iconResource = id;
+    scaledIconDpi = 0;
+    if (m_hWnd)
+        RefreshIconScale();
+}
+
+bool CSystemTray::LoadIconForScale(UniqueIcon& previous)
+{
+    if (!iconResource)
+        return false;
+    // The own window sits on the primary monitor, where the notification area is.
+    const UINT scale = dpi::ForWindow(m_hWnd);
+    if (scaledIcon && scale == scaledIconDpi)
+        return false;
+    HICON icon = dpi::LoadScaledIcon(AfxGetResourceHandle(), iconResource, dpi::SystemMetric(SM_CXSMICON, scale),
+                                     dpi::SystemMetric(SM_CYSMICON, scale));
+    if (!icon)
+        return false;
+    previous.reset(scaledIcon.release());
+    scaledIcon.reset(icon);
+    scaledIconDpi = scale;
+    iconData.hIcon = icon;
+    return true;
+}
+
+BOOL CSystemTray::RefreshIconScale()
+{
+    UniqueIcon previous; // kept until the shell has the new image
+    if (!LoadIconForScale(previous))
+        return FALSE;
+    if (enabled && !hidden && !removed) {
+        iconData.uFlags = NIF_ICON;
+        NotifyIcon(NIM_MODIFY, &iconData);
+    }
+    return TRUE;
+}
+
+LRESULT CSystemTray::OnDpiChanged(WPARAM, LPARAM)
+{
+    RefreshIconScale();
+    return 0;
+}
+
 LRESULT CSystemTray::OnShellRestart(WPARAM, LPARAM)
 {
     addPending = TRUE;
@@ -208,6 +257,9 @@ void CSystemTray::RetryPendingAdd()
 {
     if (!addPending || hidden)
         return;
+    // The shell may come back at another scale.
+    UniqueIcon previous;
+    LoadIconForScale(previous);
     iconData.uFlags = addFlags;
     const BOOL added = NotifyIcon(NIM_ADD, &iconData);
     hidden = addPending = !added;
@@ -227,7 +279,7 @@ BOOL CALLBACK FindTrayPart(HWND hwnd, LPARAM lParam)
     if (std::strcmp(name, "TrayClockWClass") == 0) {
         RECT clock;
         ::GetWindowRect(hwnd, &clock);
-        if (clock.bottom < rect->bottom - 5)
+        if (clock.bottom < rect->bottom - dpi::Scale(5, dpi::ForScreen()))
             rect->top = clock.bottom; // a vertical taskbar: the icons sit below the clock
         else
             rect->right = clock.left;
@@ -248,6 +300,8 @@ void CSystemTray::FindTrayRect(LPRECT rect)
         return;
     }
 
+    // The guesses below are sizes at 96 DPI; the taskbar is drawn at the screen's.
+    const UINT scale = dpi::ForScreen();
     APPBARDATA bar{};
     bar.cbSize = sizeof bar;
 #ifndef _WIN64
@@ -258,11 +312,11 @@ void CSystemTray::FindTrayRect(LPRECT rect)
         switch (bar.uEdge) {
         case ABE_LEFT:
         case ABE_RIGHT:
-            *rect = RECT{rc.left, rc.bottom - 100, rc.right, rc.bottom - 16};
+            *rect = RECT{rc.left, rc.bottom - dpi::Scale(100, scale), rc.right, rc.bottom - dpi::Scale(16, scale)};
             break;
         case ABE_TOP:
         case ABE_BOTTOM:
-            *rect = RECT{rc.right - 100, rc.top, rc.right - 16, rc.bottom};
+            *rect = RECT{rc.right - dpi::Scale(100, scale), rc.top, rc.right - dpi::Scale(16, scale), rc.bottom};
             break;
         default:
             break;
@@ -271,8 +325,8 @@ void CSystemTray::FindTrayRect(LPRECT rect)
     }
 
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, rect, 0);
-    rect->left = rect->right - 150;
-    rect->top = rect->bottom - 30;
+    rect->left = rect->right - dpi::Scale(150, scale);
+    rect->top = rect->bottom - dpi::Scale(30, scale);
 }
 
 BOOL CSystemTray::WindowAnimationOn()

@@ -3,12 +3,16 @@
 // the icon, deletes it when the object goes, puts it back when the shell restarts, turns a right
 // click into the window's pop-up menu and a double click into its default command, and moves a
 // window into the tray and out of it.
+//
+// Given an icon resource, it shows that icon's image for the display scale of the notification
+// area, and replaces it when the scale changes and whenever it adds the icon again.
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstddef>
 
+#include "framework/Handles.h"
 #include "framework/Menu.h"
 #include "framework/Wnd.h"
 
@@ -43,6 +47,14 @@ public:
     // Deletes the icon from the tray; TRUE when it is not there (any more).
     BOOL RemoveFromTray();
 
+    // Shows icon resource id (of the resource module) at the small-icon size of the display
+    // scale from now on, in place of the icon handed to CreateTrayIcon, which stays in use when
+    // that image cannot be loaded. Call it before CreateTrayIcon.
+    void SetIconResource(UINT id);
+    // Loads the icon resource afresh when the scale has changed since it was loaded, and hands the
+    // new image to the shell. TRUE when the image was replaced.
+    BOOL RefreshIconScale();
+
     // The callback message: a right-button release shows the menu, a double click sends the
     // default command. 0 when wParam is not this icon's identifier.
     virtual LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
@@ -74,7 +86,12 @@ public:
 protected:
     void OnSettingChange(UINT flags, LPCSTR section);
     LRESULT OnShellRestart(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void RetryPendingAdd();
+    // Puts the icon resource's image for the current scale into iconData, unless it is there
+    // already; true when it did. The image it replaces goes to previous, which the caller keeps
+    // until the shell has the new one.
+    bool LoadIconForScale(UniqueIcon& previous);
 
     NOTIFYICONDATAA iconData;
     BOOL enabled = FALSE;
@@ -83,6 +100,9 @@ protected:
     BOOL addPending = FALSE;
     UINT defaultItem = 0;
     UINT addFlags = 0;
+    UINT iconResource = 0;
+    UniqueIcon scaledIcon;  // the image of iconResource in iconData.hIcon, when there is one
+    UINT scaledIconDpi = 0; // the DPI it was loaded for
 };
 
 // Copies at most size - 1 bytes of source into a buffer of size bytes and terminates it, never

@@ -5,6 +5,7 @@
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/DispatchDriver.h"
+#include "framework/Dpi.h"
 #include "framework/Gdi.h"
 #include "framework/Geometry.h"
 #include "framework/Handles.h"

@@ -59,6 +59,14 @@ void CToolTipCtrl::UpdateTipText(LPCSTR text, CWnd* window, UINT_PTR id)
     SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void CToolTipCtrl::SetToolRect(CWnd* window, UINT_PTR id, LPCRECT rect)
+{
+    TOOLINFOA info = MakeToolInfo(window ? window->m_hWnd : nullptr, id, 0);
+    if (rect)
+        info.rect = *rect;
+    SendMessage(TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 CString CToolTipCtrl::GetText(CWnd* window, UINT_PTR id) const
 {
     // Older common controls take no size: the buffer holds the longest text a tool can carry.

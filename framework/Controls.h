@@ -48,6 +48,8 @@ public:
     // The whole window as the tool (TTF_IDISHWND).
     BOOL AddWindowTool(CWnd* window, LPCSTR text, UINT flags = TTF_SUBCLASS);
     void UpdateTipText(LPCSTR text, CWnd* window, UINT_PTR id);
+    // Moves the rectangle a tool answers to.
+    void SetToolRect(CWnd* window, UINT_PTR id, LPCRECT rect);
     // The text of a tool (at most size - 1 bytes), for tests and diagnostics.
     CString GetText(CWnd* window, UINT_PTR id) const;
 

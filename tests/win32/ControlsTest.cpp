@@ -24,6 +24,8 @@ LRESULT CALLBACK RecordingParent(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+UINT WINAPI At200Percent(HWND) { return 192; }
+
 class ButtonHost : public ::testing::Test {
 protected:
     void SetUp() override
@@ -116,6 +118,17 @@ TEST_F(ButtonHost, TooltipHoldsOneToolWithTheLatestText)
     ASSERT_TRUE(tip.SendMessage(TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info)));
     EXPECT_EQ(info.rect.right - info.rect.left, 100);
     EXPECT_EQ(info.rect.bottom - info.rect.top, 30);
+
+    // Its dialog moves to a monitor at 200 % and lays the button out anew: the tool follows the
+    // button, and tips wrap at twice the width.
+    ::MoveWindow(button, 10, 10, 200, 60, FALSE);
+    const dpi::WindowDpiQuery system = dpi::SetWindowDpiQuery(&At200Percent);
+    st.SendMessage(dpi::kChangedAfterParent);
+    dpi::SetWindowDpiQuery(system);
+    EXPECT_EQ(tip.SendMessage(TTM_GETMAXTIPWIDTH), 800);
+    ASSERT_TRUE(tip.SendMessage(TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info)));
+    EXPECT_EQ(info.rect.right - info.rect.left, 200);
+    EXPECT_EQ(info.rect.bottom - info.rect.top, 60);
 }
 
 // ---- Buffered paint context

@@ -68,11 +68,13 @@ std::vector<COLORREF> ReadBack(HWND window, int& width, int& height)
     return pixels;
 }
 
-// The link text's size in the link's font.
-SIZE LinkTextSize()
+UINT WINAPI At200Percent(HWND) { return 192; }
+
+// The link text's size in the link's font (of that height).
+SIZE LinkTextSize(int height = 14)
 {
     CFont font;
-    font.CreateFont(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+    font.CreateFont(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                     CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
     HDC screen = ::GetDC(nullptr);
     HGDIOBJ old = ::SelectObject(screen, font.GetSafeHandle());
@@ -232,6 +234,23 @@ TEST_F(Link, ColoursOfTheNormalHoverAndPressedLooks)
     EXPECT_EQ(pressed.underline, text.cx);
     EXPECT_EQ(pressed.foreign, 0);
     ::ReleaseCapture();
+}
+
+TEST_F(Link, FollowsItsDialogToAnotherScale)
+{
+    Attach();
+    // The dialog moves to a monitor at 200 %: the font doubles, and the next paint fits the link
+    // to its text in it, with margins twice as wide.
+    const dpi::WindowDpiQuery system = dpi::SetWindowDpiQuery(&At200Percent);
+    link.SendMessage(dpi::kChangedAfterParent);
+    dpi::SetWindowDpiQuery(system);
+    Paint();
+    LOGFONTA font{};
+    ::GetObjectA(link.Font().GetSafeHandle(), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, 28);
+    const SIZE text = LinkTextSize(28);
+    EXPECT_EQ(LinkSize().cx, text.cx + 12);
+    EXPECT_EQ(LinkSize().cy, text.cy + 6);
 }
 
 TEST_F(Link, ReleaseOutsideThePressRectangleDoesNothingItsEdgesCount)

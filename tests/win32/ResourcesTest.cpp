@@ -259,8 +259,32 @@ TEST(Resources, StringsIconsAndVersion)
     ASSERT_GT(::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, text, sizeof text), 0);
     EXPECT_STREQ(text, "&About Spindrel...");
 
+    const std::vector<int> sizes = {16, 20, 24, 32, 40, 48, 64, 256};
     for (UINT icon : {IDR_MAINFRAME, IDI_ERROR_ICON}) {
-        for (int size : {16, 32, 48}) {
+        // The group's directory: one image drawn for each size, none left for the system to scale;
+        // the largest stored as PNG (its width byte is 0).
+        HRSRC group = ::FindResourceA(nullptr, MAKEINTRESOURCEA(icon), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+        ASSERT_NE(group, nullptr);
+        const BYTE* directory = static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, group)));
+        WORD count = 0;
+        memcpy(&count, directory + 4, 2);
+        std::vector<int> listed;
+        for (WORD i = 0; i < count; ++i) {
+            const BYTE* entry = directory + 6 + 14 * i; // GRPICONDIRENTRY, packed
+            const int width = entry[0] ? entry[0] : 256;
+            EXPECT_EQ(entry[1] ? entry[1] : 256, width);
+            listed.push_back(width);
+            WORD id = 0;
+            memcpy(&id, entry + 12, 2);
+            HRSRC image = ::FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3)); // RT_ICON
+            ASSERT_NE(image, nullptr);
+            const BYTE* data = static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, image)));
+            EXPECT_EQ(memcmp(data, "\x89PNG", 4) == 0, width == 256) << "icon " << icon << " at " << width;
+        }
+        std::sort(listed.begin(), listed.end());
+        EXPECT_EQ(listed, sizes) << "icon " << icon;
+
+        for (int size : sizes) {
             HICON h = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon), IMAGE_ICON,
                                                       size, size, 0));
             ASSERT_NE(h, nullptr) << icon << " " << size;

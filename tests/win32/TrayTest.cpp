@@ -9,6 +9,7 @@
 #include "app/SpindrelDlg.h"
 #include "controls/SystemTray.h"
 #include "res/resource.h"
+#include "tests/common/IconSize.h"
 
 namespace {
 
@@ -29,6 +30,10 @@ BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
 }
 
 DWORD WINAPI Windows95() { return 3; } // major 3: older than the notification area
+UINT WINAPI At200Percent(HWND) { return 192; }
+UINT WINAPI At125Percent(HWND) { return 120; }
+
+using test_support::IconWidth;
 
 class Tray : public ::testing::Test {
 protected:
@@ -146,6 +151,33 @@ TEST_F(Tray, TipIsCutTo127BytesAndDoubleByteCharactersStayWhole)
     EXPECT_STREQ(buffer, "abc");
 }
 
+TEST_F(Tray, IconIsTheImageForTheScaleAndFollowsItsChanges)
+{
+    CSystemTray tray;
+    tray.SetIconResource(IDR_MAINFRAME);
+    ASSERT_TRUE(tray.CreateTrayIcon(&parent, 0x800A, "Spindrel", nullptr, 129, FALSE));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(IconWidth(calls[0].data.hIcon), ::GetSystemMetrics(SM_CXSMICON));
+
+    // The notification area goes to 200 %: the image drawn for it replaces the icon in place.
+    const dpi::WindowDpiQuery system = dpi::SetWindowDpiQuery(&At200Percent);
+    tray.SendMessage(dpi::kChanged, MAKEWPARAM(192, 192), 0);
+    tray.SendMessage(dpi::kChanged, MAKEWPARAM(192, 192), 0); // the same scale again: nothing
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[1].data.uFlags, static_cast<UINT>(NIF_ICON));
+    EXPECT_EQ(IconWidth(calls[1].data.hIcon), dpi::SystemMetric(SM_CXSMICON, 192));
+
+    // The shell comes back at 125 %: the icon is added again with the image for that scale.
+    dpi::SetWindowDpiQuery(&At125Percent);
+    tray.SendMessage(CSystemTray::taskbarCreatedMessage, 0, 0);
+    dpi::SetWindowDpiQuery(system);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls[2].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(IconWidth(calls[2].data.hIcon), dpi::SystemMetric(SM_CXSMICON, 120));
+}
+
 // While the tray's menu is open: notes where it is and how many items it has, then chooses its
 // last item with the keyboard.
 RECT menuRect;
@@ -231,12 +263,14 @@ TEST(TrayWindow, HiddenInTheTrayWithoutTaskbarButtonAndBroughtBack)
     window.DestroyWindow();
 }
 
-// The main window from its real template: its icon as it reaches the shell and its buttons' tips.
+// The main window from its real template: its icon as it reaches the shell, its buttons' tips,
+// and its icons after a move to a monitor at 200 %.
 class TrayDialog : public CSpindrelDlg {
 public:
     std::vector<std::string> tips;
     HICON icon = nullptr;
     HWND hwnd = nullptr;
+    int smallWidth = 0, largeWidth = 0, trayWidth = 0;
 
 protected:
     BOOL OnInitDialog() override
@@ -248,6 +282,14 @@ protected:
             tips.push_back(button->ToolTip().GetText(button, 1).str());
             EXPECT_EQ(button->ToolTip().GetToolCount(), 1);
         }
+        const dpi::WindowDpiQuery system = dpi::SetWindowDpiQuery(&At200Percent);
+        RECT suggested;
+        GetWindowRect(&suggested);
+        SendMessage(dpi::kChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+        dpi::SetWindowDpiQuery(system);
+        smallWidth = IconWidth(reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_SMALL)));
+        largeWidth = IconWidth(reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_BIG)));
+        trayWidth = IconWidth(trayIcon.IconData().hIcon);
         KillTimer(TIMER_STATUS_REFRESH);
         KillTimer(TIMER_ACCELERATED_CLOCK);
         // Gone before it is ever shown: a shown captioned window takes Wine seconds to hide.
@@ -265,20 +307,24 @@ TEST_F(Tray, MainWindowShowsItsIconWithTheSettingsMenuAndTips)
         dialog.DoModal();
         window = dialog.hwnd;
         ASSERT_NE(window, nullptr);
-        ASSERT_EQ(calls.size(), 1u);
+        ASSERT_EQ(calls.size(), 2u); // the add, and the move's new image
         EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+        EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
         EXPECT_EQ(calls[0].data.hWnd, window);
         EXPECT_EQ(calls[0].data.uID, static_cast<UINT>(IDR_SETTINGS_MENU));
         EXPECT_EQ(calls[0].data.uCallbackMessage, static_cast<UINT>(WM_TRAY_NOTIFY));
-        EXPECT_EQ(calls[0].data.hIcon, dialog.icon);
+        EXPECT_NE(calls[0].data.hIcon, nullptr); // its size at each scale: win32_dpi
         EXPECT_NE(dialog.icon, nullptr);
         EXPECT_STREQ(calls[0].data.szTip, "Spindrel");
         EXPECT_EQ(dialog.tips, (std::vector<std::string>{"Run Tarvo", "Accelerate Tarvo", "Exit", "Save"}));
+        EXPECT_EQ(dialog.smallWidth, dpi::SystemMetric(SM_CXSMICON, 192));
+        EXPECT_EQ(dialog.largeWidth, dpi::SystemMetric(SM_CXICON, 192));
+        EXPECT_EQ(dialog.trayWidth, dpi::SystemMetric(SM_CXSMICON, 192));
     }
     // The dialog's end deletes the icon.
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_DELETE));
-    EXPECT_EQ(calls[1].data.hWnd, window);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(calls[2].data.hWnd, window);
 }
 
 } // namespace

@@ -1,0 +1,86 @@
+#include "framework/Dpi.h"
+
+namespace dpi {
+
+namespace {
+
+using GetDpiForWindowCall = UINT(WINAPI*)(HWND window);
+using GetSystemMetricsForDpiCall = int(WINAPI*)(int index, UINT dpi);
+using LoadIconWithScaleDownCall = HRESULT(WINAPI*)(HINSTANCE module, PCWSTR name, int cx, int cy, HICON* icon);
+
+// A function of a system library that is already loaded, or null where the system lacks it.
+template <typename Function>
+Function Lookup(const char* library, const char* name)
+{
+    HMODULE module = ::GetModuleHandleA(library);
+    if (!module)
+        return nullptr;
+    // Through the generic function type, which converts to any other without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+// Windows 10 1607 and later.
+GetDpiForWindowCall SystemWindowDpi()
+{
+    static const auto call = Lookup<GetDpiForWindowCall>("user32.dll", "GetDpiForWindow");
+    return call;
+}
+
+WindowDpiQuery windowDpiQuery = nullptr;
+
+} // namespace
+
+UINT ForScreen()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int value = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen)
+        ::ReleaseDC(nullptr, screen);
+    return value > 0 ? static_cast<UINT>(value) : kDefault;
+}
+
+UINT ForWindow(HWND window)
+{
+    if (window) {
+        UINT value = 0;
+        if (windowDpiQuery)
+            value = windowDpiQuery(window);
+        else if (const GetDpiForWindowCall call = SystemWindowDpi())
+            value = call(window);
+        if (value > 0)
+            return value;
+    }
+    return ForScreen();
+}
+
+int SystemMetric(int index, UINT dpi)
+{
+    // Windows 10 1607 and later.
+    static const auto call = Lookup<GetSystemMetricsForDpiCall>("user32.dll", "GetSystemMetricsForDpi");
+    if (call)
+        return call(index, dpi);
+    // Older systems have one scale, the screen's: their metrics are drawn for it.
+    const UINT screen = ForScreen();
+    const int metric = ::GetSystemMetrics(index);
+    return dpi == screen ? metric : ::MulDiv(metric, static_cast<int>(dpi), static_cast<int>(screen));
+}
+
+HICON LoadScaledIcon(HINSTANCE module, UINT id, int cx, int cy)
+{
+    // Vista and later (common controls 6): an icon without an image of this size is scaled down
+    // from a larger one, which stays sharper than one scaled up.
+    static const auto scaleDown = Lookup<LoadIconWithScaleDownCall>("comctl32.dll", "LoadIconWithScaleDown");
+    HICON icon = nullptr;
+    if (scaleDown && SUCCEEDED(scaleDown(module, MAKEINTRESOURCEW(id), cx, cy, &icon)) && icon)
+        return icon;
+    return static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR));
+}
+
+WindowDpiQuery SetWindowDpiQuery(WindowDpiQuery query)
+{
+    const WindowDpiQuery previous = windowDpiQuery;
+    windowDpiQuery = query;
+    return previous;
+}
+
+} // namespace dpi

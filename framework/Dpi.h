@@ -1,0 +1,45 @@
+#pragma once
+// Display scale. Sizes in our windows are written for 96 DPI, the 100 % scale, and drawn at the
+// DPI of the window they belong to. The functions that give a window its own DPI exist only on
+// Windows 10 and later: they are looked up at run time, and older systems get the screen's DPI,
+// which there is the only one.
+
+#include <windows.h>
+
+namespace dpi {
+
+// The DPI of the 100 % scale, at which every size of ours is written.
+constexpr UINT kDefault = 96;
+
+// The messages of a scale change; winuser.h declares them only for newer Windows versions.
+// A top-level window gets kChanged (wParam: the new DPI in each word; lParam: the suggested
+// window rectangle), then each of its child windows gets kChangedAfterParent.
+constexpr UINT kChanged = 0x02E0;
+constexpr UINT kChangedAfterParent = 0x02E3;
+
+// The DPI the window is drawn at: that of its monitor for a per-monitor aware window, else the
+// screen's. A null window gives the screen's.
+UINT ForWindow(HWND window);
+// The screen's DPI (the system DPI: that of the primary monitor when the session began).
+UINT ForScreen();
+
+// A length written for 96 DPI, at dpi (rounded to the nearest pixel).
+inline int Scale(int pixels, UINT dpi)
+{
+    return ::MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefault));
+}
+
+// A system metric (SM_CXSMICON, SM_CXICON, ...) at dpi.
+int SystemMetric(int index, UINT dpi);
+
+// Icon resource id of module at cx by cy pixels: the image of that size when the icon has one,
+// else a larger one scaled down (a smaller one scaled up on systems older than Vista). The caller
+// owns the icon. Null when the resource cannot be loaded.
+HICON LoadScaledIcon(HINSTANCE module, UINT id, int cx, int cy);
+
+// Replaces the per-window query (GetDpiForWindow) and returns the previous one; null brings the
+// system's back. Tests move windows to another scale through it.
+using WindowDpiQuery = UINT(WINAPI*)(HWND window);
+WindowDpiQuery SetWindowDpiQuery(WindowDpiQuery query);
+
+} // namespace dpi

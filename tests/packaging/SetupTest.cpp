@@ -1,0 +1,374 @@
+// The setup program this build made, run under Wine as an administrator deploys it (/S, /D=) and
+// as a user lives with it: install, start with Windows through the shell, upgrade over a running
+// Spindrel, uninstall with and without the settings. Each test starts with no install and leaves
+// none; the preferences and the Run value are put back as they were.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/win32/PreferencesSupport.h"
+
+namespace {
+
+using namespace prefs_test;
+
+constexpr const char productKey[] = "SOFTWARE\\Spindrel";
+constexpr const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Spindrel";
+
+std::string FullPath(const std::string& path)
+{
+    char full[MAX_PATH] = {};
+    ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return full;
+}
+
+// The build folder, two above this test's exe.
+std::string BuildFile(const char* name)
+{
+    char own[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, own, MAX_PATH - 1);
+    std::string path = own;
+    path.erase(path.find_last_of('\\') + 1);
+    return FullPath(path + "..\\..\\" + name);
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, path);
+    return path;
+}
+
+std::string TempFolder()
+{
+    char path[MAX_PATH] = {};
+    ::GetTempPathA(sizeof path, path);
+    return path;
+}
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    EXPECT_TRUE(file << text) << path;
+}
+
+std::string ReadString(const char* key, const char* name)
+{
+    const StoredValue value = ReadValue(key, name);
+    if (!value.exists || value.type != REG_SZ)
+        return "<none>";
+    return std::string(value.data.begin(), value.data.end()).c_str();
+}
+
+// Starts a file through the shell, as Explorer and the logon do.
+bool ShellStart(const std::string& file, const std::string& parameters = "", const char* folder = nullptr)
+{
+    const auto result = ::ShellExecuteA(nullptr, nullptr, file.c_str(), parameters.c_str(), folder, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+// Runs a command line and returns its exit code (-1: it did not start or end in time).
+long RunCommand(const std::string& commandLine)
+{
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (::WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return static_cast<long>(code);
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000)
+{
+    for (const DWORD begin = ::GetTickCount(); !condition(); ::Sleep(100))
+        if (::GetTickCount() - begin >= timeoutMs)
+            return false;
+    return true;
+}
+
+struct Shortcut {
+    std::string target, folder;
+};
+
+// What a shortcut starts, read through the shell's own IShellLink.
+Shortcut ReadShortcut(const std::string& path)
+{
+    Shortcut link{"<unreadable>", "<unreadable>"};
+    ::CoInitialize(nullptr);
+    IShellLinkA* shellLink = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&shellLink)))) {
+        IPersistFile* file = nullptr;
+        wchar_t widePath[MAX_PATH] = {};
+        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(widePath, STGM_READ))) {
+            char text[MAX_PATH] = {};
+            shellLink->GetPath(text, sizeof text, nullptr, 0);
+            link.target = text;
+            shellLink->GetWorkingDirectory(text, sizeof text);
+            link.folder = text;
+        }
+        if (file)
+            file->Release();
+        shellLink->Release();
+    }
+    ::CoUninitialize();
+    return link;
+}
+
+// The main windows of the running Spindrel processes (a "Spindrel" dialog with the toggle) and
+// the exe each process runs.
+struct Instance {
+    HWND window;
+    DWORD processId;
+    std::string exe;
+};
+
+BOOL CALLBACK AddIfSpindrel(HWND window, LPARAM list)
+{
+    char name[64] = {}, caption[64] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    ::GetWindowTextA(window, caption, sizeof caption);
+    if (std::strcmp(name, "#32770") || std::strcmp(caption, "Spindrel") || !::GetDlgItem(window, 1001))
+        return TRUE;
+    Instance instance{window, 0, {}};
+    ::GetWindowThreadProcessId(window, &instance.processId);
+    if (HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, instance.processId)) {
+        char exe[MAX_PATH] = {};
+        ::GetModuleFileNameExA(process, nullptr, exe, sizeof exe);
+        instance.exe = exe;
+        ::CloseHandle(process);
+    }
+    reinterpret_cast<std::vector<Instance>*>(list)->push_back(instance);
+    return TRUE;
+}
+
+std::vector<Instance> RunningSpindrels()
+{
+    std::vector<Instance> found;
+    ::EnumWindows(&AddIfSpindrel, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Ends every running Spindrel with "&Quit Application", as its user would; true when all ended.
+bool QuitAllSpindrels()
+{
+    for (const Instance& instance : RunningSpindrels())
+        ::PostMessageA(instance.window, WM_COMMAND, MAKEWPARAM(1007, BN_CLICKED), 0);
+    return WaitFor([] { return RunningSpindrels().empty(); });
+}
+
+// Empties and removes a folder of files (the install folders are flat).
+void RemoveFolder(const std::string& folder)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string path = folder + "\\" + entry.cFileName;
+            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileA(path.c_str());
+        } while (::FindNextFileA(search, &entry));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+class Setup : public ::testing::Test {
+protected:
+    const std::string setup = BuildFile(SPINDREL_SETUP_NAME);
+    const std::string defaultFolder = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Spindrel";
+    // A folder of the administrator's choosing, with a blank in its name.
+    const std::string chosenFolder = TempFolder() + "Spindrel packaging test";
+    const std::string startMenuLink = ShellFolder(CSIDL_PROGRAMS) + "\\Spindrel.lnk";
+    const std::string desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Spindrel.lnk";
+    const std::string runValueOfDefault = "\"" + defaultFolder + "\\Spindrel.lnk\" -tray";
+
+    void SetUp() override { Clean(); }
+    void TearDown() override
+    {
+        EXPECT_TRUE(QuitAllSpindrels());
+        Clean();
+    }
+    void Clean()
+    {
+        RemoveFolder(defaultFolder);
+        RemoveFolder(chosenFolder);
+        ::DeleteFileA(startMenuLink.c_str());
+        ::DeleteFileA(desktopLink.c_str());
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, uninstallKey);
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, productKey);
+        DeleteValue(runKey, "Spindrel");
+    }
+
+    long Install(const std::string& folder = "")
+    {
+        return RunCommand("\"" + setup + "\" /S" + (folder.empty() ? "" : " /D=" + folder));
+    }
+
+    KeptKey keptPreferences{productKey};
+    KeptValue keptRunValue{runKey, "Spindrel"};
+};
+
+TEST_F(Setup, SilentInstallPutsEverythingInPlace)
+{
+    ASSERT_EQ(Install(), 0);
+    const std::string exe = defaultFolder + "\\Spindrel.exe";
+    EXPECT_TRUE(Exists(exe));
+    EXPECT_TRUE(Exists(defaultFolder + "\\Uninstall.exe"));
+    EXPECT_EQ(ReadText(defaultFolder + "\\services"), ReadText(BuildFile("packaging\\services")));
+    EXPECT_FALSE(Exists(desktopLink)) << "the desktop shortcut is optional and off by default";
+    for (const std::string& link : {defaultFolder + "\\Spindrel.lnk", startMenuLink}) {
+        const Shortcut shortcut = ReadShortcut(link);
+        EXPECT_EQ(FullPath(shortcut.target), exe) << link;
+        EXPECT_EQ(FullPath(shortcut.folder), defaultFolder) << link;
+    }
+
+    EXPECT_EQ(ReadString(uninstallKey, "DisplayName"), "Spindrel");
+    EXPECT_EQ(ReadString(uninstallKey, "DisplayVersion"), "5.5.6");
+    EXPECT_EQ(ReadString(uninstallKey, "Publisher"), "The Spindrel developers");
+    EXPECT_EQ(ReadString(uninstallKey, "DisplayIcon"), exe + ",0");
+    EXPECT_EQ(ReadString(uninstallKey, "InstallLocation"), defaultFolder);
+    EXPECT_EQ(ReadString(uninstallKey, "UninstallString"), "\"" + defaultFolder + "\\Uninstall.exe\"");
+    EXPECT_EQ(ReadString(uninstallKey, "QuietUninstallString"), "\"" + defaultFolder + "\\Uninstall.exe\" /S");
+    const StoredValue size = ReadValue(uninstallKey, "EstimatedSize");
+    DWORD kilobytes = 0;
+    ASSERT_EQ(size.data.size(), sizeof kilobytes);
+    std::memcpy(&kilobytes, size.data.data(), sizeof kilobytes);
+    EXPECT_GE(kilobytes * 1024ull, ::GetCompressedFileSizeA(exe.c_str(), nullptr));
+}
+
+// The logon starts what the Run value holds through the shell: Spindrel.lnk, which starts the
+// installed exe.
+TEST_F(Setup, RunAtStartupStartsTheInstalledSpindrelThroughItsShortcut)
+{
+    ASSERT_EQ(Install(), 0);
+    const std::string exe = defaultFolder + "\\Spindrel.exe";
+    ASSERT_TRUE(ShellStart(startMenuLink));
+    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 1; }));
+    const Instance first = RunningSpindrels().front();
+    EXPECT_EQ(FullPath(first.exe), exe);
+
+    ::PostMessageA(first.window, WM_COMMAND, MAKEWPARAM(32781, 0), 0); // "Run at &Startup"
+    ASSERT_TRUE(WaitFor([&] { return ReadString(runKey, "Spindrel") == runValueOfDefault; }))
+        << ReadString(runKey, "Spindrel");
+
+    const std::string command = ReadString(runKey, "Spindrel");
+    const size_t close = command.find('"', 1);
+    ASSERT_EQ(command[0], '"');
+    ASSERT_NE(close, std::string::npos);
+    const std::string file = command.substr(1, close - 1), parameters = command.substr(close + 2);
+    ASSERT_TRUE(ShellStart(file, parameters));
+    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 2; }));
+    for (const Instance& instance : RunningSpindrels())
+        EXPECT_EQ(FullPath(instance.exe), exe);
+}
+
+TEST_F(Setup, UpgradeClosesSpindrelAndKeepsTheUsersFiles)
+{
+    ASSERT_EQ(Install(), 0);
+    const std::string ini = defaultFolder + "\\Spindrel.ini", services = defaultFolder + "\\services";
+    const std::string settings = "[main]\r\nidleseconds=3\r\n", ownServices = ReadText(services) + "tarvo 4662/tcp\r\n";
+    WriteText(ini, settings);
+    ::SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteText(services, ownServices);
+    WriteText(defaultFolder + "\\notes.txt", "mine");
+    ASSERT_TRUE(WriteDword(productKey, "AccelerateN", 9));
+    // An old exe, by its time: the upgrade must replace it.
+    const std::string exe = defaultFolder + "\\Spindrel.exe";
+    HANDLE file = ::CreateFileA(exe.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const FILETIME old{0, 0x01C00000};
+    ::SetFileTime(file, nullptr, nullptr, &old);
+    ::CloseHandle(file);
+
+    ASSERT_TRUE(ShellStart(exe, "", defaultFolder.c_str()));
+    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 1; }));
+    EXPECT_EQ(Install(), 0);
+    EXPECT_TRUE(RunningSpindrels().empty()) << "Spindrel was closed first";
+
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExA(exe.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_NE(data.ftLastWriteTime.dwHighDateTime, old.dwHighDateTime) << "Spindrel.exe replaced";
+    EXPECT_EQ(ReadText(ini), settings);
+    EXPECT_EQ(ReadText(services), ownServices);
+    EXPECT_EQ(ReadText(defaultFolder + "\\notes.txt"), "mine");
+    const StoredValue accelerateN = ReadValue(productKey, "AccelerateN");
+    EXPECT_EQ(accelerateN.data, (std::vector<BYTE>{9, 0, 0, 0}));
+}
+
+// /D= into a folder that already holds a file of the user's; the uninstaller run in place (_?=,
+// so that it does not copy itself away and can be waited for), silently: it keeps the settings.
+TEST_F(Setup, SilentUninstallRemovesWhatWasInstalledAndKeepsTheSettings)
+{
+    ::CreateDirectoryA(chosenFolder.c_str(), nullptr);
+    WriteText(chosenFolder + "\\notes.txt", "mine");
+    WriteText(desktopLink, "an earlier install's desktop shortcut");
+    ASSERT_EQ(Install(chosenFolder), 0);
+    EXPECT_EQ(ReadString(uninstallKey, "InstallLocation"), chosenFolder);
+    EXPECT_EQ(FullPath(ReadShortcut(desktopLink).target), chosenFolder + "\\Spindrel.exe") << "kept and renewed";
+    WriteText(chosenFolder + "\\Spindrel.ini", "[main]\r\n");
+    ASSERT_TRUE(WriteDword(productKey, "Network", 2));
+    ASSERT_TRUE(WriteString(runKey, "Spindrel", "\"" + chosenFolder + "\\Spindrel.lnk\" -tray"));
+
+    ASSERT_EQ(RunCommand("\"" + chosenFolder + "\\Uninstall.exe\" /S _?=" + chosenFolder), 0);
+    for (const char* name : {"Spindrel.exe", "services", "Spindrel.lnk"})
+        EXPECT_FALSE(Exists(chosenFolder + "\\" + name)) << name;
+    EXPECT_FALSE(Exists(startMenuLink));
+    EXPECT_FALSE(Exists(desktopLink));
+    EXPECT_FALSE(KeyExists(uninstallKey));
+    EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+    EXPECT_EQ(ReadText(chosenFolder + "\\Spindrel.ini"), "[main]\r\n");
+    EXPECT_EQ(ReadText(chosenFolder + "\\notes.txt"), "mine");
+    EXPECT_TRUE(ReadValue(productKey, "Network").exists);
+}
+
+// The uninstaller as Apps & features runs it (it copies itself away and returns at once), with
+// the settings box ticked, after the user deleted Spindrel.exe by hand; the Run value of another
+// copy of Spindrel is not this install's.
+TEST_F(Setup, UninstallWithTheSettingsBoxTickedRemovesThemToo)
+{
+    ASSERT_EQ(Install(), 0);
+    const std::string ini = defaultFolder + "\\Spindrel.ini";
+    WriteText(ini, "[main]\r\n");
+    ::SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(WriteDword(productKey, "Network", 2));
+    const std::string otherCopy = "\"C:\\Portable\\Spindrel\\Spindrel.lnk\" -tray";
+    ASSERT_TRUE(WriteString(runKey, "Spindrel", otherCopy));
+    ASSERT_TRUE(::DeleteFileA((defaultFolder + "\\Spindrel.exe").c_str()));
+
+    ASSERT_EQ(RunCommand("\"" + defaultFolder + "\\Uninstall.exe\" /S /REMOVESETTINGS"), 0);
+    EXPECT_TRUE(WaitFor([&] { return !Exists(defaultFolder); })) << "the folder, emptied, is removed";
+    EXPECT_FALSE(KeyExists(productKey));
+    EXPECT_FALSE(KeyExists(uninstallKey));
+    EXPECT_FALSE(Exists(startMenuLink));
+    EXPECT_EQ(ReadString(runKey, "Spindrel"), otherCopy);
+}
+
+} // namespace
