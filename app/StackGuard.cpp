@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "framework/SystemLibrary.h"
+
 extern "C" {
 // Read by the prologue and epilogue of every protected function. The value before seeding only
 // serves the few functions that return before it.
@@ -34,8 +36,7 @@ using RtlGenRandomFunction = BOOLEAN(WINAPI*)(PVOID buffer, ULONG length);
 __attribute__((no_stack_protector)) void SeedStackGuard()
 {
     // advapi32 is in the import table; its SystemFunction036 is RtlGenRandom.
-    const auto generate = reinterpret_cast<RtlGenRandomFunction>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleA("advapi32.dll"), "SystemFunction036")));
+    const auto generate = ProcAddress<RtlGenRandomFunction>(::GetModuleHandleA("advapi32.dll"), "SystemFunction036");
     std::uintptr_t value = 0;
     if (!generate || !generate(&value, sizeof value) || value == 0) {
         // Without the generator: what changes from start to start, as the system's own start-up does.
