@@ -1,5 +1,7 @@
-// The process-wide objects and the entry point of Spindrel.exe.
+// The process-wide objects and the entry points of Spindrel.exe.
 #include "app/SpindrelApp.h"
+#include "app/StackGuard.h"
+#include "framework/SystemLibrary.h"
 #include "toolkit/ServicesParser.h"
 #include "toolkit/Settings.h"
 
@@ -12,6 +14,20 @@ CSpindrelApp theApp __attribute__((init_priority(201)));
 CServicesParser theServices __attribute__((init_priority(202)));
 // The capture toolkit's options, read from the settings file beside the executable.
 CSettings theSettings __attribute__((init_priority(203)));
+
+// The C runtime's start-up, which makes the static objects and calls WinMain.
+extern "C" int WinMainCRTStartup();
+
+// The process's entry point (the link names it). Before the C runtime, the static objects or the
+// skinning component can load a library, the library search is restricted to the system folder:
+// nothing planted beside the program or in the folder it is started from is ever loaded. Then the
+// stack-protector guard gets its random value, before the first protected function runs.
+extern "C" __attribute__((no_stack_protector)) int SpindrelStartup()
+{
+    RestrictLibrarySearch();
+    SeedStackGuard();
+    return WinMainCRTStartup();
+}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {

@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <utility>
-
 #include "app/AboutDlg.h"
 #include "app/Config.h"
 #include "engine/Capture.h"
@@ -89,9 +87,8 @@ BOOL CSpindrelDlg::OnInitDialog()
     SetTimer(TIMER_STATUS_REFRESH, 1000, nullptr);
     CenterWindow();
 
-    // 7. The window's icons and the notification-area icon, each the image drawn for the display
-    // scale; the tray's right-click menu is the Settings menu (resource 129).
-    SetWindowIcons(dpi::ForWindow(m_hWnd));
+    // 7. The notification-area icon, the image drawn for the display scale; its right-click menu
+    // is the Settings menu (resource 129).
     trayIcon.SetIconResource(IDR_MAINFRAME);
     trayIcon.CreateTrayIcon(this, WM_TRAY_NOTIFY, config::productName, appIcon, IDR_SETTINGS_MENU, FALSE);
 
@@ -150,33 +147,16 @@ void CSpindrelDlg::OnPaint()
     GetClientRect(&client);
     const int x = (client.Width() - iconWidth + 1) / 2;
     const int y = (client.Height() - iconHeight + 1) / 2;
-    dc.DrawIconEx(x, y, largeIcon ? largeIcon.get() : appIcon, iconWidth, iconHeight, 0, nullptr, DI_NORMAL);
+    // The image of the application icon drawn for this size, where there is one.
+    const UniqueIcon image(dpi::LoadScaledIcon(AfxGetResourceHandle(), IDR_MAINFRAME, iconWidth, iconHeight));
+    dc.DrawIconEx(x, y, image ? image.get() : appIcon, iconWidth, iconHeight, 0, nullptr, DI_NORMAL);
 }
 
-void CSpindrelDlg::SetWindowIcons(UINT scale)
-{
-    HINSTANCE module = AfxGetResourceHandle();
-    UniqueIcon smallImage(dpi::LoadScaledIcon(module, IDR_MAINFRAME, dpi::SystemMetric(SM_CXSMICON, scale),
-                                              dpi::SystemMetric(SM_CYSMICON, scale)));
-    UniqueIcon largeImage(dpi::LoadScaledIcon(module, IDR_MAINFRAME, dpi::SystemMetric(SM_CXICON, scale),
-                                              dpi::SystemMetric(SM_CYICON, scale)));
-    // The window takes the new images before the old ones are destroyed.
-    if (smallImage) {
-        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallImage.get()));
-        smallIcon = std::move(smallImage);
-    }
-    if (largeImage) {
-        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeImage.get()));
-        largeIcon = std::move(largeImage);
-    }
-}
-
-LRESULT CSpindrelDlg::OnDpiChanged(WPARAM wParam, LPARAM)
+LRESULT CSpindrelDlg::OnDpiChanged(WPARAM, LPARAM)
 {
     // The dialog manager sizes the window to the new scale and lays its controls out anew; each
     // control then gets its own notice.
     const LRESULT result = Default();
-    SetWindowIcons(LOWORD(wParam));
     // The notification area may have changed its scale too.
     trayIcon.RefreshIconScale();
     return result;

@@ -47,9 +47,6 @@ protected:
     void OnOpenWebPage(UINT id);
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
-    // Gives the window its small and large icons: the images of icon 128 drawn for that DPI.
-    void SetWindowIcons(UINT scale);
-
     // Preferences, start with Windows and client launch.
     void ReadAutoResumeDownloads();
     void ToggleAutoResumeDownloads();
@@ -76,8 +73,6 @@ protected:
 
     // Fields, in this order.
     HICON appIcon = nullptr; // shared resource icon from LoadIcon: the system frees it with the module
-    UniqueIcon smallIcon;    // the window's own icons (caption, taskbar, Alt+Tab) at its display scale
-    UniqueIcon largeIcon;
     bool autoResumeDownloads = false;
     bool runAtStartup = false;
     std::int32_t checkPeriodUnit = 0;

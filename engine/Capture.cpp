@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/SystemLibrary.h"
+
 LocalAddress localAddresses[kLocalAddressCapacity] = {};
 int localAddressCount = 0;
 std::atomic<int> accelerating{0};
@@ -33,7 +35,15 @@ public:
 // Process-wide: the raw source is declared before the switch so that it outlives it at exit.
 RawSocketSource rawSockets;
 std::atomic<CaptureSocketSource*> socketSource{&rawSockets};
-std::atomic<IpAddrTableQuery> addressQuery{&::GetIpAddrTable};
+// IP Helper's address query, taken from the library in the system folder when it is first asked.
+// Window's thread only.
+DWORD WINAPI SystemIpAddrTable(PMIB_IPADDRTABLE table, PULONG size, BOOL order)
+{
+    static SystemLibrary ipHelper{"Iphlpapi.dll"};
+    static const auto query = ipHelper.Entry<IpAddrTableQuery>("GetIpAddrTable");
+    return query ? query(table, size, order) : ERROR_NOT_SUPPORTED;
+}
+std::atomic<IpAddrTableQuery> addressQuery{&SystemIpAddrTable};
 // The current capture. Window's thread only. At process exit a worker still waiting keeps its
 // capture alive through its own share; both end with the process.
 engine::CaptureSwitch<CaptureChannel> captures;
@@ -71,7 +81,7 @@ CaptureSocketSource* SetCaptureSocketSource(CaptureSocketSource* source)
 
 IpAddrTableQuery SetIpAddrTableQuery(IpAddrTableQuery query)
 {
-    return addressQuery.exchange(query ? query : &::GetIpAddrTable);
+    return addressQuery.exchange(query ? query : &SystemIpAddrTable);
 }
 
 int BuildLocalAddressTable(LocalAddress* table, int capacity)

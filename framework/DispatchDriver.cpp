@@ -5,6 +5,41 @@
 
 #include <vector>
 
+#include "framework/SystemLibrary.h"
+
+namespace {
+
+// OLE Automation's string and variant functions are needed only once there is a component to
+// call. Without one (a component that is not installed) the library is never loaded; with one it
+// is loaded from the system folder at the first call.
+SystemLibrary automation{"oleaut32.dll"};
+
+using SysAllocStringFunction = BSTR(WINAPI*)(const OLECHAR* text);
+using SysFreeStringFunction = void(WINAPI*)(BSTR text);
+using VariantClearFunction = HRESULT(WINAPI*)(VARIANTARG* variant);
+
+BSTR AllocString(const OLECHAR* text)
+{
+    static const auto allocate = automation.Entry<SysAllocStringFunction>("SysAllocString");
+    return allocate ? allocate(text) : nullptr;
+}
+
+void FreeString(BSTR text)
+{
+    static const auto release = automation.Entry<SysFreeStringFunction>("SysFreeString");
+    if (text && release)
+        release(text);
+}
+
+void ClearVariant(VARIANTARG* variant)
+{
+    static const auto clear = automation.Entry<VariantClearFunction>("VariantClear");
+    if (clear)
+        clear(variant);
+}
+
+} // namespace
+
 BOOL COleDispatchDriver::CreateDispatch(LPCSTR progId)
 {
     ReleaseDispatch();
@@ -58,9 +93,9 @@ HRESULT COleDispatchDriver::Invoke(DISPID id, VARIANTARG* arguments, UINT count)
     UINT argumentError = 0;
     const HRESULT hr =
         m_lpDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &exception, &argumentError);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
+    FreeString(exception.bstrSource);
+    FreeString(exception.bstrDescription);
+    FreeString(exception.bstrHelpFile);
     return hr;
 }
 
@@ -71,8 +106,7 @@ HRESULT COleDispatchDriver::InvokeMethod(DISPID id)
 
 HRESULT COleDispatchDriver::InvokeMethod(DISPID id, LONG value)
 {
-    VARIANTARG argument;
-    ::VariantInit(&argument);
+    VARIANTARG argument{};
     argument.vt = VT_I4;
     argument.lVal = value;
     return Invoke(id, &argument, 1);
@@ -82,15 +116,14 @@ HRESULT COleDispatchDriver::InvokeMethod(DISPID id, LPCSTR text)
 {
     if (!m_lpDispatch)
         return E_POINTER;
-    VARIANTARG argument;
-    ::VariantInit(&argument);
+    VARIANTARG argument{};
     argument.vt = VT_BSTR;
     const int wideLength = text ? ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0) : 0;
     std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength > 0 ? wideLength : 1), L'\0');
     if (wideLength > 0)
         ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), wideLength);
-    argument.bstrVal = ::SysAllocString(wide.data());
+    argument.bstrVal = AllocString(wide.data());
     const HRESULT hr = Invoke(id, &argument, 1);
-    ::VariantClear(&argument);
+    ClearVariant(&argument);
     return hr;
 }

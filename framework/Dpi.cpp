@@ -1,5 +1,7 @@
 #include "framework/Dpi.h"
 
+#include "framework/SystemLibrary.h"
+
 namespace dpi {
 
 namespace {
@@ -12,11 +14,7 @@ using LoadIconWithScaleDownCall = HRESULT(WINAPI*)(HINSTANCE module, PCWSTR name
 template <typename Function>
 Function Lookup(const char* library, const char* name)
 {
-    HMODULE module = ::GetModuleHandleA(library);
-    if (!module)
-        return nullptr;
-    // Through the generic function type, which converts to any other without a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+    return ProcAddress<Function>(::GetModuleHandleA(library), name);
 }
 
 // Windows 10 1607 and later.

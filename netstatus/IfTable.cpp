@@ -6,12 +6,32 @@
 #include <cstdlib>
 
 #include "framework/Handles.h"
+#include "framework/SystemLibrary.h"
 
 namespace netstatus {
 
 GetIfTableFunction getIfTableEntry = nullptr;
 GetNumberOfInterfacesFunction getNumberOfInterfacesEntry = nullptr;
-ConnectedStateFunction connectedStateQuery = &::InternetGetConnectedState;
+namespace {
+
+// WinINet is first needed at the first refresh tick, not at start-up: it is loaded then, from the
+// system folder, and kept for the rest of the process.
+SystemLibrary internetLibrary{"wininet.dll"};
+
+BOOL WINAPI InternetConnectedState(LPDWORD flags, DWORD reserved)
+{
+    static const auto query = internetLibrary.Entry<ConnectedStateFunction>("InternetGetConnectedState");
+    if (query)
+        return query(flags, reserved);
+    // Without the library there is no connection to report.
+    if (flags)
+        *flags = 0;
+    return FALSE;
+}
+
+} // namespace
+
+ConnectedStateFunction connectedStateQuery = &InternetConnectedState;
 
 namespace {
 
@@ -28,23 +48,16 @@ struct IpHelperLibrary {
     }
 };
 
-template <typename Function>
-Function Resolve(HMODULE module, const char* name)
-{
-    // Through the generic function type, which converts to any other without a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 IpHelperEntries LoadFromLibrary()
 {
     static IpHelperLibrary library;
     if (!library.module)
-        library.module.reset(::LoadLibraryA("Iphlpapi.dll"));
+        library.module.reset(LoadSystemLibrary("Iphlpapi.dll"));
     if (!library.module)
         return {};
     IpHelperEntries entries;
-    entries.getIfTable = Resolve<GetIfTableFunction>(library.module.get(), "GetIfTable");
-    entries.getNumberOfInterfaces = Resolve<GetNumberOfInterfacesFunction>(library.module.get(), "GetNumberOfInterfaces");
+    entries.getIfTable = ProcAddress<GetIfTableFunction>(library.module.get(), "GetIfTable");
+    entries.getNumberOfInterfaces = ProcAddress<GetNumberOfInterfacesFunction>(library.module.get(), "GetNumberOfInterfaces");
     return entries;
 }
 

@@ -70,7 +70,7 @@ SpindrelProcess::~SpindrelProcess()
 
 bool SpindrelProcess::Start(const std::string& arguments, const std::string& workingDirectory)
 {
-    const std::string exe = SpindrelExePath();
+    const std::string& exe = exePath_;
     std::string commandLine = "\"" + exe + "\"";
     if (!arguments.empty())
         commandLine += " " + arguments;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace e2e {
 
@@ -18,7 +19,8 @@ void DeleteUserKey(const char* subKey);
 
 class SpindrelProcess {
 public:
-    SpindrelProcess() = default;
+    // The program of this build, or another copy of it.
+    explicit SpindrelProcess(std::string exePath = SpindrelExePath()) : exePath_(std::move(exePath)) {}
     ~SpindrelProcess();
     SpindrelProcess(const SpindrelProcess&) = delete;
     SpindrelProcess& operator=(const SpindrelProcess&) = delete;
@@ -46,6 +48,7 @@ public:
     DWORD ProcessId() const { return processId_; }
 
 private:
+    std::string exePath_;
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     HWND mainWindow_ = nullptr;

@@ -64,10 +64,14 @@ endforeach()
 # its version resource gives the version.
 execute_process(COMMAND 7z x -y -tPE -o${work}/resources ${BUILD}/${SETUP} .rsrc/ICON .rsrc/version.txt
                 OUTPUT_QUIET RESULT_VARIABLE rc)
-file(GLOB icons ${work}/resources/.rsrc/ICON/*.ico)
+file(GLOB icons ${work}/resources/.rsrc/ICON/*)
 set(images)
 foreach(icon ${icons})
-  file(READ ${icon} image OFFSET 22 HEX) # one image after its 6-byte header and 16-byte entry
+  if(icon MATCHES "\\.ico$")
+    file(READ ${icon} image OFFSET 22 HEX) # one image after its 6-byte header and 16-byte entry
+  else()
+    file(READ ${icon} image HEX) # a PNG image (the 256-pixel one), given as it is stored
+  endif()
   list(APPEND images "${image}")
 endforeach()
 file(READ ${ICON} count OFFSET 4 LIMIT 2 HEX)

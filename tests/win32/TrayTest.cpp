@@ -270,7 +270,8 @@ public:
     std::vector<std::string> tips;
     HICON icon = nullptr;
     HWND hwnd = nullptr;
-    int smallWidth = 0, largeWidth = 0, trayWidth = 0;
+    LRESULT captionIcon = -1;
+    int trayWidth = 0;
 
 protected:
     BOOL OnInitDialog() override
@@ -287,8 +288,7 @@ protected:
         GetWindowRect(&suggested);
         SendMessage(dpi::kChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
         dpi::SetWindowDpiQuery(system);
-        smallWidth = IconWidth(reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_SMALL)));
-        largeWidth = IconWidth(reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_BIG)));
+        captionIcon = SendMessage(WM_GETICON, ICON_SMALL) | SendMessage(WM_GETICON, ICON_BIG);
         trayWidth = IconWidth(trayIcon.IconData().hIcon);
         KillTimer(TIMER_STATUS_REFRESH);
         KillTimer(TIMER_ACCELERATED_CLOCK);
@@ -317,8 +317,7 @@ TEST_F(Tray, MainWindowShowsItsIconWithTheSettingsMenuAndTips)
         EXPECT_NE(dialog.icon, nullptr);
         EXPECT_STREQ(calls[0].data.szTip, "Spindrel");
         EXPECT_EQ(dialog.tips, (std::vector<std::string>{"Run Tarvo", "Accelerate Tarvo", "Exit", "Save"}));
-        EXPECT_EQ(dialog.smallWidth, dpi::SystemMetric(SM_CXSMICON, 192));
-        EXPECT_EQ(dialog.largeWidth, dpi::SystemMetric(SM_CXICON, 192));
+        EXPECT_EQ(dialog.captionIcon, 0); // the icon serves the tray, not the caption
         EXPECT_EQ(dialog.trayWidth, dpi::SystemMetric(SM_CXSMICON, 192));
     }
     // The dialog's end deletes the icon.
