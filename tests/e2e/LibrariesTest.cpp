@@ -16,18 +16,7 @@
 namespace {
 
 using e2e::SpindrelProcess;
-
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
-}
+using e2e::WaitUntil;
 
 // The module of that name in the process: its path, or "" when it is not loaded.
 std::string ModulePath(DWORD processId, const char* name)

@@ -54,6 +54,19 @@ private:
     HWND mainWindow_ = nullptr;
 };
 
+// Waits until condition() holds, looking every 20 ms; false when timeoutMs pass first.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
 // A top-level window of the given process with this class and caption (null: any) that accept,
 // when given, takes; or null.
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption,

@@ -8,18 +8,7 @@
 namespace {
 
 using e2e::SpindrelProcess;
-
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
-}
+using e2e::WaitUntil;
 
 bool InTray(HWND window)
 {
