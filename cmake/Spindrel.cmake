@@ -24,7 +24,6 @@ if(SPINDREL_WINDOWS)
                       -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
   add_link_options(-Wl,--no-insert-timestamp)
 
-  set(WINE_PREFIX_DIR "${CMAKE_BINARY_DIR}/wineprefix")
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(WINE_LOADER "/usr/lib/wine/wine64")
   else()
