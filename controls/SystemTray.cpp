@@ -375,14 +375,14 @@ void CSystemTray::AnimateFromTray(CWnd* window, BOOL forceAnimation)
 {
     if (!window || !window->m_hWnd)
         return;
+    ::SetParent(window->m_hWnd, nullptr);
+    // The display may have changed while the window sat in the tray.
+    window->MoveOntoWorkArea();
     if (forceAnimation || WindowAnimationOn()) {
         RECT from, to;
         window->GetWindowRect(&to);
         FindTrayRect(&from);
-        ::SetParent(window->m_hWnd, nullptr);
         ::DrawAnimatedRects(window->m_hWnd, IDANI_CAPTION, &from, &to);
-    } else {
-        ::SetParent(window->m_hWnd, nullptr);
     }
     window->ModifyStyle(0, WS_VISIBLE, 0);
     ::RedrawWindow(window->m_hWnd, nullptr, nullptr,

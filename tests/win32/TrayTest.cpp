@@ -242,9 +242,11 @@ TEST_F(Tray, MouseEventsOnTheIcon)
 
 TEST(TrayWindow, HiddenInTheTrayWithoutTaskbarButtonAndBroughtBack)
 {
+    RECT area, rect, common; // partly off the work area, as if hidden at a larger screen size
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     CWnd window;
-    ASSERT_TRUE(window.CreateEx(WS_EX_APPWINDOW, AfxRegisterWndClass(0), "w", WS_POPUP | WS_VISIBLE, 40, 40, 100, 60,
-                                nullptr, nullptr));
+    ASSERT_TRUE(window.CreateEx(WS_EX_APPWINDOW, AfxRegisterWndClass(0), "w", WS_POPUP | WS_VISIBLE, area.right - 40,
+                                area.bottom - 30, 100, 60, nullptr, nullptr));
     // Wine waits for a window manager at each move in and out of the tray: one round, animated.
     CSystemTray::AnimateToTray(&window, TRUE);
     HWND owner = ::GetAncestor(window.m_hWnd, GA_PARENT);
@@ -254,6 +256,8 @@ TEST(TrayWindow, HiddenInTheTrayWithoutTaskbarButtonAndBroughtBack)
     EXPECT_FALSE(::IsWindowVisible(window.m_hWnd));
 
     CSystemTray::AnimateFromTray(&window, TRUE);
+    window.GetWindowRect(&rect);
+    EXPECT_TRUE(::IntersectRect(&common, &rect, &area) && ::EqualRect(&common, &rect));
     EXPECT_EQ(::GetAncestor(window.m_hWnd, GA_PARENT), ::GetDesktopWindow());
     EXPECT_TRUE(window.GetStyle() & WS_VISIBLE);
     EXPECT_TRUE(::IsWindowVisible(window.m_hWnd));
