@@ -17,7 +17,7 @@ const MessageMap CWinApp::messageMap{&CCmdTarget::messageMap, {}};
 CWinApp::CWinApp()
 {
     theApplication = this;
-    m_hInstance = ::GetModuleHandleA(nullptr);
+    m_hInstance = AfxGetInstanceHandle();
 }
 
 CWinApp::~CWinApp()
@@ -88,16 +88,6 @@ CWnd* AfxGetMainWnd()
     return theApplication ? theApplication->m_pMainWnd : nullptr;
 }
 
-HINSTANCE AfxGetInstanceHandle()
-{
-    return theApplication ? theApplication->m_hInstance : ::GetModuleHandleA(nullptr);
-}
-
-HINSTANCE AfxGetResourceHandle()
-{
-    return AfxGetInstanceHandle();
-}
-
 LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
 {
     // Names stay valid for the life of the process, one per distinct set of arguments.
@@ -138,6 +128,7 @@ int AfxWinMain(HINSTANCE instance, LPSTR, int)
     CWinApp* app = AfxGetApp();
     if (!app)
         return -1;
+    AfxSetInstanceHandle(instance);
     app->m_hInstance = instance;
     app->LoadAppName();
     if (!app->InitInstance()) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "framework/MessageMap.h"
+#include "framework/Module.h"
 #include "framework/String.h"
 
 class CWnd;
@@ -43,8 +44,6 @@ public:
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
-HINSTANCE AfxGetInstanceHandle();
-HINSTANCE AfxGetResourceHandle();
 
 // Registers (once) and names a window class whose procedure is DefWindowProc.
 LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr, HICON icon = nullptr);

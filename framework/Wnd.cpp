@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "framework/CmdUI.h"
+#include "framework/Module.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, 
         return FALSE;
     HookWindowCreate(this);
     HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
-                                  ::GetModuleHandleA(nullptr), param);
+                                  AfxGetInstanceHandle(), param);
     UnhookWindowCreate();
     return hwnd != nullptr && m_hWnd == hwnd;
 }
