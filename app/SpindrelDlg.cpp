@@ -89,8 +89,7 @@ BOOL CSpindrelDlg::OnInitDialog()
 
     // 7. The notification-area icon, the image drawn for the display scale; its right-click menu
     // is the Settings menu (resource 129).
-    trayIcon.SetIconResource(IDR_MAINFRAME);
-    trayIcon.CreateTrayIcon(this, WM_TRAY_NOTIFY, config::productName, appIcon, IDR_SETTINGS_MENU, FALSE);
+    trayIcon.CreateTrayIcon(this, WM_TRAY_NOTIFY, config::productName, appIcon, IDR_SETTINGS_MENU, FALSE, IDR_MAINFRAME);
 
     // 8. Tooltips of the buttons.
     CString tip;
@@ -148,18 +147,17 @@ void CSpindrelDlg::OnPaint()
     const int x = (client.Width() - iconWidth + 1) / 2;
     const int y = (client.Height() - iconHeight + 1) / 2;
     // The image of the application icon drawn for this size, where there is one.
-    const UniqueIcon image(dpi::LoadScaledIcon(AfxGetResourceHandle(), IDR_MAINFRAME, iconWidth, iconHeight));
-    dc.DrawIconEx(x, y, image ? image.get() : appIcon, iconWidth, iconHeight, 0, nullptr, DI_NORMAL);
+    minimisedIcon.Load(IDR_MAINFRAME, scale);
+    dc.DrawIconEx(x, y, minimisedIcon.Get() ? minimisedIcon.Get() : appIcon, iconWidth, iconHeight, 0, nullptr, DI_NORMAL);
 }
 
-LRESULT CSpindrelDlg::OnDpiChanged(WPARAM, LPARAM)
+void CSpindrelDlg::OnDpiChanged(UINT, const RECT&)
 {
     // The dialog manager sizes the window to the new scale and lays its controls out anew; each
     // control then gets its own notice.
-    const LRESULT result = Default();
+    Default();
     // The notification area may have changed its scale too.
     trayIcon.RefreshIconScale();
-    return result;
 }
 
 HCURSOR CSpindrelDlg::OnQueryDragIcon()

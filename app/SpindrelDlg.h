@@ -45,7 +45,7 @@ protected:
     BOOL OnEraseBkgnd(CDC* dc);
     void OnConnectionTypeCommand();
     void OnOpenWebPage(UINT id);
-    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
 
     // Preferences, start with Windows and client launch.
     void ReadAutoResumeDownloads();
@@ -107,4 +107,7 @@ protected:
     CComboBox interfaceCombo;
     std::int32_t selectedInterface = 0;
     std::int32_t interfaceRows[256] = {}; // list position -> table row; only the first GetCount() mean anything
+
+    // The application icon's image for the minimised window's scale, loaded at the first such paint.
+    dpi::ScaledIcon minimisedIcon{SM_CXICON, SM_CYICON};
 };

@@ -20,7 +20,7 @@ void CButtonST::InitToolTip()
     toolTip.SetMaxTipWidth(dpi::Scale(kMaxTipWidth, dpi::ForWindow(m_hWnd)));
 }
 
-LRESULT CButtonST::OnDpiChangedAfterParent(WPARAM, LPARAM)
+void CButtonST::OnDpiChangedAfterParent()
 {
     if (toolTip.m_hWnd) {
         toolTip.SetMaxTipWidth(dpi::Scale(kMaxTipWidth, dpi::ForWindow(m_hWnd)));
@@ -30,7 +30,7 @@ LRESULT CButtonST::OnDpiChangedAfterParent(WPARAM, LPARAM)
             toolTip.SetToolRect(this, kToolId, &client);
         }
     }
-    return Default();
+    Default();
 }
 
 void CButtonST::SetTooltipText(LPCSTR text, BOOL activate)

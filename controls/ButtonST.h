@@ -26,7 +26,7 @@ protected:
     // Makes the tooltip window on first need: inactive, tips wrapped at 400 pixels at 96 DPI.
     void InitToolTip();
     // The dialog has moved to another scale and laid the button out anew.
-    LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
+    void OnDpiChangedAfterParent();
 
     CToolTipCtrl toolTip;
     DWORD toolTipStyle = 0;

@@ -89,12 +89,12 @@ void CHyperLink::ApplyDpi(UINT value)
     CreateLinkFont();
 }
 
-LRESULT CHyperLink::OnDpiChangedAfterParent(WPARAM, LPARAM)
+void CHyperLink::OnDpiChangedAfterParent()
 {
     ApplyDpi(dpi::ForWindow(m_hWnd));
     // The next paint fits the window to the text in the new font.
     Redraw();
-    return Default();
+    Default();
 }
 
 CHyperLink::~CHyperLink()

@@ -62,7 +62,7 @@ protected:
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnCaptureChanged(CWnd* window);
-    LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
+    void OnDpiChangedAfterParent();
 
     void CreateLinkFont();
     // Takes the DPI the link is drawn at: the font follows, the layout at the next paint.

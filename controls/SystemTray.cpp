@@ -8,16 +8,10 @@
 namespace {
 
 NotifyIconCall notifyIcon = nullptr;
-VersionQuery versionQuery = nullptr;
 
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data)
 {
     return notifyIcon ? notifyIcon(message, data) : ::Shell_NotifyIconA(message, data);
-}
-
-DWORD SystemVersion()
-{
-    return versionQuery ? versionQuery() : ::GetVersion();
 }
 
 // The parent of windows that sit in the tray. An invisible window has no taskbar button, and
@@ -55,13 +49,6 @@ NotifyIconCall SetNotifyIconCall(NotifyIconCall call)
 {
     NotifyIconCall previous = notifyIcon;
     notifyIcon = call;
-    return previous;
-}
-
-VersionQuery SetTrayVersionQuery(VersionQuery query)
-{
-    VersionQuery previous = versionQuery;
-    versionQuery = query;
     return previous;
 }
 
@@ -103,12 +90,10 @@ CSystemTray::~CSystemTray()
     DestroyWindow();
 }
 
-BOOL CSystemTray::CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip, HICON icon, UINT id, BOOL hide)
+BOOL CSystemTray::CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip, HICON icon, UINT id, BOOL hide,
+                                 UINT resource)
 {
-    if (LOBYTE(LOWORD(SystemVersion())) < 4) {
-        enabled = FALSE;
-        return FALSE;
-    }
+    // Every shell the program runs on (Windows XP and later) has the notification area.
     enabled = TRUE;
     maxTipLength = 128;
 
@@ -121,6 +106,7 @@ BOOL CSystemTray::CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip,
     iconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     iconData.uCallbackMessage = callbackMessage;
     iconData.hIcon = icon;
+    iconResource = resource;
     CopyTrayText(iconData.szTip, static_cast<std::size_t>(maxTipLength), tip);
     UniqueIcon previous;
     LoadIconForScale(previous);
@@ -206,30 +192,12 @@ void CSystemTray::OnSettingChange(UINT flags, LPCSTR)
     }
 }
 
-void CSystemTray::SetIconResource(UINT id)
-{
-    iconResource = id;
-    scaledIconDpi = 0;
-    if (m_hWnd)
-        RefreshIconScale();
-}
-
 bool CSystemTray::LoadIconForScale(UniqueIcon& previous)
 {
-    if (!iconResource)
-        return false;
     // The own window sits on the primary monitor, where the notification area is.
-    const UINT scale = dpi::ForWindow(m_hWnd);
-    if (scaledIcon && scale == scaledIconDpi)
+    if (!iconResource || !scaledIcon.Load(iconResource, dpi::ForWindow(m_hWnd), &previous))
         return false;
-    HICON icon = dpi::LoadScaledIcon(AfxGetResourceHandle(), iconResource, dpi::SystemMetric(SM_CXSMICON, scale),
-                                     dpi::SystemMetric(SM_CYSMICON, scale));
-    if (!icon)
-        return false;
-    previous.reset(scaledIcon.release());
-    scaledIcon.reset(icon);
-    scaledIconDpi = scale;
-    iconData.hIcon = icon;
+    iconData.hIcon = scaledIcon.Get();
     return true;
 }
 
@@ -245,10 +213,9 @@ BOOL CSystemTray::RefreshIconScale()
     return TRUE;
 }
 
-LRESULT CSystemTray::OnDpiChanged(WPARAM, LPARAM)
+void CSystemTray::OnDpiChanged(UINT, const RECT&)
 {
     RefreshIconScale();
-    return 0;
 }
 
 LRESULT CSystemTray::OnShellRestart(WPARAM, LPARAM)

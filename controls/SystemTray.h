@@ -12,6 +12,7 @@
 
 #include <cstddef>
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Menu.h"
 #include "framework/Wnd.h"
@@ -20,11 +21,6 @@
 // shell's back. Tests watch and refuse the calls through it.
 using NotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
 NotifyIconCall SetNotifyIconCall(NotifyIconCall call);
-
-// Replaces GetVersion for the tray's system test and returns the previous query; null brings the
-// system's back.
-using VersionQuery = DWORD(WINAPI*)();
-VersionQuery SetTrayVersionQuery(VersionQuery query);
 
 class CSystemTray : public CWnd {
 public:
@@ -42,15 +38,14 @@ public:
     ~CSystemTray() override;
 
     // Adds the icon (unless hidden) with its tooltip; parent receives the callback message and id
-    // is also the menu resource whose first sub-menu is the right-click menu.
-    BOOL CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip, HICON icon, UINT id, BOOL hidden);
+    // is also the menu resource whose first sub-menu is the right-click menu. Given an icon
+    // resource of the program, the icon shows its image at the small-icon size of the display
+    // scale, and icon only where that image cannot be loaded.
+    BOOL CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip, HICON icon, UINT id, BOOL hidden,
+                        UINT iconResource = 0);
     // Deletes the icon from the tray; TRUE when it is not there (any more).
     BOOL RemoveFromTray();
 
-    // Shows icon resource id (of the resource module) at the small-icon size of the display
-    // scale from now on, in place of the icon handed to CreateTrayIcon, which stays in use when
-    // that image cannot be loaded. Call it before CreateTrayIcon.
-    void SetIconResource(UINT id);
     // Loads the icon resource afresh when the scale has changed since it was loaded, and hands the
     // new image to the shell. TRUE when the image was replaced.
     BOOL RefreshIconScale();
@@ -86,7 +81,7 @@ public:
 protected:
     void OnSettingChange(UINT flags, LPCSTR section);
     LRESULT OnShellRestart(WPARAM wParam, LPARAM lParam);
-    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     // Hands a pending icon to the shell: brings the one the shell has up to date, else adds it.
     void RetryPendingAdd();
     // Puts the icon resource's image for the current scale into iconData, unless it is there
@@ -102,8 +97,7 @@ protected:
     UINT defaultItem = 0;
     UINT addFlags = 0;
     UINT iconResource = 0;
-    UniqueIcon scaledIcon;  // the image of iconResource in iconData.hIcon, when there is one
-    UINT scaledIconDpi = 0; // the DPI it was loaded for
+    dpi::ScaledIcon scaledIcon{SM_CXSMICON, SM_CYSMICON}; // iconResource's image, in iconData.hIcon when loaded
 };
 
 // Copies at most size - 1 bytes of source into a buffer of size bytes and terminates it, never

@@ -1,5 +1,6 @@
 #include "framework/Dpi.h"
 
+#include "framework/Module.h"
 #include "framework/SystemLibrary.h"
 
 namespace dpi {
@@ -72,6 +73,21 @@ HICON LoadScaledIcon(HINSTANCE module, UINT id, int cx, int cy)
     if (scaleDown && SUCCEEDED(scaleDown(module, MAKEINTRESOURCEW(id), cx, cy, &icon)) && icon)
         return icon;
     return static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR));
+}
+
+bool ScaledIcon::Load(UINT id, UINT dpi, UniqueIcon* replaced)
+{
+    if (icon_ && id == id_ && dpi == dpi_)
+        return false;
+    HICON icon = LoadScaledIcon(AfxGetResourceHandle(), id, SystemMetric(widthMetric_, dpi), SystemMetric(heightMetric_, dpi));
+    if (!icon)
+        return false;
+    if (replaced)
+        replaced->reset(icon_.release());
+    icon_.reset(icon);
+    id_ = id;
+    dpi_ = dpi;
+    return true;
 }
 
 WindowDpiQuery SetWindowDpiQuery(WindowDpiQuery query)

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "framework/Handles.h"
+
 namespace dpi {
 
 // The DPI of the 100 % scale, at which every size of ours is written.
@@ -36,6 +38,28 @@ int SystemMetric(int index, UINT dpi);
 // else a larger one scaled down (a smaller one scaled up on systems older than Vista). The caller
 // owns the icon. Null when the resource cannot be loaded.
 HICON LoadScaledIcon(HINSTANCE module, UINT id, int cx, int cy);
+
+// An icon resource of the program at a system-metric size (SM_CXICON by SM_CYICON, SM_CXSMICON by
+// SM_CYSMICON) of one scale: loaded when first asked for, and again only when the resource or the
+// scale changes.
+class ScaledIcon {
+public:
+    ScaledIcon(int widthMetric, int heightMetric) : widthMetric_(widthMetric), heightMetric_(heightMetric) {}
+
+    // Loads resource id for dpi unless that image is held already; true when it loaded a new one.
+    // The image it replaces is destroyed, or handed to replaced, where the caller keeps it while
+    // another party (the shell) may still draw it. An image that cannot be loaded leaves the one
+    // held.
+    bool Load(UINT id, UINT dpi, UniqueIcon* replaced = nullptr);
+    HICON Get() const { return icon_.get(); }
+
+private:
+    int widthMetric_;
+    int heightMetric_;
+    UINT id_ = 0;
+    UINT dpi_ = 0;
+    UniqueIcon icon_;
+};
 
 // Replaces the per-window query (GetDpiForWindow) and returns the previous one; null brings the
 // system's back. Tests move windows to another scale through it.

@@ -19,6 +19,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "framework/Dpi.h"
 #include "framework/Geometry.h"
 
 class CCmdTarget;
@@ -98,6 +99,11 @@ FRAMEWORK_CRACKER(WM_SETTINGCHANGE, void (T::*)(UINT, LPCSTR),
                   (t.*f)(static_cast<UINT>(c.wParam), reinterpret_cast<LPCSTR>(c.lParam)); return 0;)
 FRAMEWORK_CRACKER(WM_ENABLE, void (T::*)(BOOL), (t.*f)(static_cast<BOOL>(c.wParam)); return 0;)
 FRAMEWORK_CRACKER(WM_CREATE, int (T::*)(LPCREATESTRUCTA), return (t.*f)(reinterpret_cast<LPCREATESTRUCTA>(c.lParam));)
+// A top-level window's new scale (the DPI is the same in both words of wParam) and the window
+// rectangle the system suggests for it; then each child's notice, after its parent's.
+FRAMEWORK_CRACKER(dpi::kChanged, void (T::*)(UINT, const RECT&),
+                  (t.*f)(LOWORD(c.wParam), *reinterpret_cast<const RECT*>(c.lParam)); return 0;)
+FRAMEWORK_CRACKER(dpi::kChangedAfterParent, void (T::*)(), (t.*f)(); return 0;)
 FRAMEWORK_CRACKER(WM_SIZE, void (T::*)(UINT, int, int),
                   (t.*f)(static_cast<UINT>(c.wParam), static_cast<short>(LOWORD(c.lParam)), static_cast<short>(HIWORD(c.lParam))); return 0;)
 

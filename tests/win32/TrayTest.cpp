@@ -29,7 +29,6 @@ BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
     return shellAnswer;
 }
 
-DWORD WINAPI Windows95() { return 3; } // major 3: older than the notification area
 UINT WINAPI At200Percent(HWND) { return 192; }
 UINT WINAPI At125Percent(HWND) { return 120; }
 
@@ -104,7 +103,7 @@ TEST_F(Tray, ShellRestartAddsTheIconAgainButOtherSettingsChangeNothing)
     EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_MODIFY)); // the shell refuses a second add
 }
 
-TEST_F(Tray, HiddenRefusedAndPreVersion4IconsAreNeverAddedNorDeleted)
+TEST_F(Tray, HiddenAndRefusedIconsAreNeverAddedNorDeleted)
 {
     {
         CSystemTray hiddenTray;
@@ -123,17 +122,6 @@ TEST_F(Tray, HiddenRefusedAndPreVersion4IconsAreNeverAddedNorDeleted)
         EXPECT_TRUE(refused.IsAddPending());
     }
     EXPECT_EQ(calls.size(), 1u); // the refused add, and no delete of an icon that is not there
-
-    calls.clear();
-    const VersionQuery system = SetTrayVersionQuery(&Windows95);
-    {
-        CSystemTray old;
-        EXPECT_FALSE(old.CreateTrayIcon(&parent, 0x800A, "tip", nullptr, 7, FALSE));
-        EXPECT_EQ(old.m_hWnd, nullptr);
-        EXPECT_TRUE(old.RemoveFromTray());
-    }
-    SetTrayVersionQuery(system);
-    EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(Tray, TipIsCutTo127BytesAndDoubleByteCharactersStayWhole)
@@ -154,8 +142,7 @@ TEST_F(Tray, TipIsCutTo127BytesAndDoubleByteCharactersStayWhole)
 TEST_F(Tray, IconIsTheImageForTheScaleAndFollowsItsChanges)
 {
     CSystemTray tray;
-    tray.SetIconResource(IDR_MAINFRAME);
-    ASSERT_TRUE(tray.CreateTrayIcon(&parent, 0x800A, "Spindrel", nullptr, 129, FALSE));
+    ASSERT_TRUE(tray.CreateTrayIcon(&parent, 0x800A, "Spindrel", nullptr, 129, FALSE, IDR_MAINFRAME));
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(IconWidth(calls[0].data.hIcon), ::GetSystemMetrics(SM_CXSMICON));
 
