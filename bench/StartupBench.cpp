@@ -18,11 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
+
 namespace {
 
-constexpr int kToggle = 1001;  // every program's window holds the main template's toggle
-constexpr int kHide = 2;       // "&Minimize to Tray"
-constexpr int kExit = 32786;   // the Settings menu's "&Exit"
+constexpr int kToggle = IDC_ACCELERATE; // every program's window holds the main template's toggle
+constexpr int kHide = IDCANCEL;        // "&Minimize to Tray"
+constexpr int kExit = ID_EXIT;         // the Settings menu's "&Exit"
 constexpr DWORD kSettleMs = 3000;
 constexpr DWORD kQuietMs = 1000;
 
