@@ -42,7 +42,7 @@ SIZE IconSize(HICON icon)
 }
 
 struct Line {
-    const char* start;
+    const wchar_t* start;
     int length;
     int width;
 };
@@ -125,9 +125,7 @@ void CHyperLink::SetURL(LPCSTR address)
     url = Duplicate(address);
     if (!toolTip.m_hWnd || !m_hWnd)
         return; // not attached yet: the tooltip asks the parent until the next call
-    TOOLINFOA info = CToolTipCtrl::MakeToolInfo(GetParent(), reinterpret_cast<UINT_PTR>(m_hWnd), TTF_IDISHWND);
-    info.lpszText = url ? url.get() : const_cast<LPSTR>("");
-    toolTip.SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    toolTip.UpdateWindowToolText(url ? url.get() : "", this);
 }
 
 void CHyperLink::SetBackgroundColor(COLORREF color)
@@ -220,10 +218,11 @@ void CHyperLink::OnPaint()
     CPen borderPen;
     CPen underlinePen;
 
-    // The window's own text when no text is set, for this paint only.
-    const std::string windowText = text ? std::string() : GetWindowText().str();
-    const char* paintText = text ? text.get() : windowText.c_str();
-    const int textLength = static_cast<int>(std::strlen(paintText));
+    // The window's own text when no text is set, for this paint only; drawn and measured as
+    // UTF-16, right whatever the code pages of the process and of the font.
+    const std::wstring wideText = text ? WideFromAnsi(text.get()) : WideFromAnsi(GetWindowText().c_str());
+    const wchar_t* paintText = wideText.c_str();
+    const int textLength = static_cast<int>(wideText.size());
 
     RECT window;
     GetWindowRect(&window);
@@ -241,15 +240,15 @@ void CHyperLink::OnPaint()
 
     // Lines; trailing line breaks are never drawn.
     int trimmed = textLength;
-    while (trimmed > 0 && paintText[trimmed - 1] == '\n')
+    while (trimmed > 0 && paintText[trimmed - 1] == L'\n')
         --trimmed;
     std::vector<Line> lines;
-    if (multiLine && std::find(paintText, paintText + trimmed, '\n') != paintText + trimmed) {
+    if (multiLine && std::find(paintText, paintText + trimmed, L'\n') != paintText + trimmed) {
         W = 0;
-        const char* start = paintText;
-        const char* end = paintText + trimmed;
+        const wchar_t* start = paintText;
+        const wchar_t* end = paintText + trimmed;
         while (true) {
-            const char* stop = std::find(start, end, '\n');
+            const wchar_t* stop = std::find(start, end, L'\n');
             const int length = static_cast<int>(stop - start);
             const int width = dc.GetTextExtent(start, length).cx;
             lines.push_back(Line{start, length, width});

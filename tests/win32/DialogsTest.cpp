@@ -13,6 +13,7 @@
 #include "controls/HyperLink.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "tests/common/ScreenPixels.h"
 
 namespace {
 
@@ -45,28 +46,7 @@ constexpr COLORREF kBackground = RGB(232, 232, 233);
 constexpr int kLinkId = 1026;
 const char kLinkText[] = "Click here to download Tarvo";
 
-// The client area of a window as it shows now, one COLORREF a pixel.
-std::vector<COLORREF> ReadBack(HWND window, int& width, int& height)
-{
-    RECT client;
-    ::GetClientRect(window, &client);
-    width = client.right;
-    height = client.bottom;
-    std::vector<COLORREF> pixels;
-    HDC screen = ::GetDC(window);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels.push_back(::GetPixel(memory, x, y));
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(window, screen);
-    return pixels;
-}
+using test_support::ReadClient;
 
 UINT WINAPI At200Percent(HWND) { return 192; }
 
@@ -150,7 +130,7 @@ protected:
     Look Read(COLORREF color)
     {
         int w = 0, h = 0;
-        const std::vector<COLORREF> pixels = ReadBack(staticWindow, w, h);
+        const std::vector<COLORREF> pixels = ReadClient(staticWindow, w, h);
         const int underlineRow = TextSize().cy;
         Look look;
         for (int y = 0; y < h; ++y) {
@@ -193,7 +173,7 @@ TEST_F(Link, FitsItsTextAtTheFirstPaint)
     // part beyond the template's width of 60 pixels.
     ::UpdateWindow(staticWindow);
     int w = 0, h = 0;
-    const std::vector<COLORREF> pixels = ReadBack(staticWindow, w, h);
+    const std::vector<COLORREF> pixels = ReadClient(staticWindow, w, h);
     int beyond = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 60; x < w; ++x)
