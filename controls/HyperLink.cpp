@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "controls/BufferDC.h"
 
@@ -40,12 +38,6 @@ SIZE IconSize(HICON icon)
     UniqueBitmap colour(info.hbmColor);
     return size;
 }
-
-struct Line {
-    const wchar_t* start;
-    int length;
-    int width;
-};
 
 } // namespace
 
@@ -161,31 +153,27 @@ BOOL CHyperLink::PreTranslateMessage(MSG* msg)
 
 CHyperLink::State CHyperLink::VisualState() const
 {
-    if (disabled)
-        return Disabled;
-    if (hover)
-        return pressed ? Pressed : Hover;
-    return Normal;
+    return link_layout::VisualState(disabled, hover, pressed);
 }
 
 UINT CHyperLink::StateFlags() const
 {
-    return (iconFlags >> (4 * static_cast<int>(VisualState()))) & 0xF;
+    return link_layout::StateIconFlags(iconFlags, VisualState());
 }
 
 HICON CHyperLink::StateIcon() const
 {
     switch (VisualState()) {
-    case Disabled: return disabledIcon.get();
-    case Hover: return hoverIcon.get();
-    case Pressed: return pressedIcon.get();
+    case State::Disabled: return disabledIcon.get();
+    case State::Hover: return hoverIcon.get();
+    case State::Pressed: return pressedIcon.get();
     default: return normalIcon.get();
     }
 }
 
 SIZE CHyperLink::CurrentIconSize() const
 {
-    if (!(StateFlags() & 0x6))
+    if (!(StateFlags() & (link_layout::kIconLeft | link_layout::kIconRight)))
         return SIZE{0, 0};
     return IconSize(StateIcon());
 }
@@ -201,6 +189,51 @@ SIZE CHyperLink::LargestIconSize() const
     return best;
 }
 
+std::wstring CHyperLink::DisplayText() const
+{
+    if (text)
+        return WideFromAnsi(text.get());
+    // The window's own text, for this paint only.
+    const int length = ::GetWindowTextLengthW(m_hWnd);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring windowText(static_cast<std::size_t>(length) + 1, L'\0');
+    windowText.resize(static_cast<std::size_t>(std::max(::GetWindowTextW(m_hWnd, &windowText[0], length + 1), 0)));
+    return windowText;
+}
+
+link_layout::Options CHyperLink::LayoutOptions() const
+{
+    link_layout::Options options;
+    options.multiLine = multiLine;
+    options.reserveIconSpace = reserveIconSpace;
+    options.stateFlags = StateFlags();
+    options.stateIconPresent = StateIcon() != nullptr;
+    const SIZE icon = CurrentIconSize();
+    options.stateIcon = link_layout::Extent{icon.cx, icon.cy};
+    if (reserveIconSpace) {
+        const SIZE largest = LargestIconSize();
+        options.largestIcon = link_layout::Extent{largest.cx, largest.cy};
+    }
+    options.borderWidth = borderWidth;
+    options.dpi = windowDpi;
+    return options;
+}
+
+link_layout::Palette CHyperLink::CurrentPalette() const
+{
+    link_layout::Palette palette;
+    palette.underlineAlways = underlineAlways;
+    palette.normal = normalColor;
+    palette.hover = hoverColor;
+    palette.pressed = pressedColor;
+    palette.disabled = ::GetSysColor(COLOR_BTNSHADOW);
+    palette.background = backgroundColor;
+    palette.border = borderColor;
+    palette.disabledBorder = ::GetSysColor(COLOR_BTNSHADOW);
+    return palette;
+}
+
 void CHyperLink::OnPaint()
 {
     if (resizing)
@@ -210,150 +243,84 @@ void CHyperLink::OnPaint()
     const int saved = dc.SaveDC();
     dc.SetMapMode(MM_TEXT);
     dc.SetBkMode(TRANSPARENT);
-    dc.SelectObject(&linkFont);
-    dc.SetBkColor(backgroundColor);
-    CBrush background(backgroundColor);
-    dc.SelectObject(&background);
-    // Pens live until the saved state is restored, which selects them out.
-    CPen borderPen;
-    CPen underlinePen;
+    const link_layout::Palette palette = CurrentPalette();
+    dc.SetBkColor(palette.background);
+    const CBrush background(palette.background);
+    {
+        const CSelectedObject font(dc, linkFont);
+        const std::wstring paintText = DisplayText();
+        const link_layout::Options options = LayoutOptions();
+        const link_layout::TextLayout layout = link_layout::LayOut(
+            link_layout::SplitLines(paintText.c_str(), paintText.size(), multiLine), paintText.size(), options,
+            [&](std::size_t start, std::size_t length) {
+                const SIZE size = dc.GetTextExtent(paintText.c_str() + start, static_cast<int>(length));
+                return link_layout::Extent{size.cx, size.cy};
+            });
 
-    // The window's own text when no text is set, for this paint only; drawn and measured as
-    // UTF-16, right whatever the code pages of the process and of the font.
-    const std::wstring wideText = text ? WideFromAnsi(text.get()) : WideFromAnsi(GetWindowText().c_str());
-    const wchar_t* paintText = wideText.c_str();
-    const int textLength = static_cast<int>(wideText.size());
+        FitWindow(layout.window);
+        RECT client;
+        GetClientRect(&client);
+        dc.SetBoundsRect(&client, DCB_DISABLE);
+        Draw(dc, paintText, layout, link_layout::Place(layout, options, {client.right, client.bottom}), palette,
+             background);
+    }
+    dc.RestoreDC(saved);
+    // The brush goes next, then the buffer reaches the screen.
+}
 
+void CHyperLink::FitWindow(link_layout::Extent size)
+{
     RECT window;
     GetWindowRect(&window);
     if (HWND parent = GetParent())
         ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window), 2);
-
-    // Margins, the border and the underline are written for 96 DPI; the icons keep their own size.
-    const int border = Px(borderWidth);
-    const SIZE s = CurrentIconSize();
-    const SIZE S = reserveIconSpace ? LargestIconSize() : s;
-
-    const SIZE whole = dc.GetTextExtent(paintText, textLength);
-    const int cy = whole.cy;
-    int W = whole.cx;
-
-    // Lines; trailing line breaks are never drawn.
-    int trimmed = textLength;
-    while (trimmed > 0 && paintText[trimmed - 1] == L'\n')
-        --trimmed;
-    std::vector<Line> lines;
-    if (multiLine && std::find(paintText, paintText + trimmed, L'\n') != paintText + trimmed) {
-        W = 0;
-        const wchar_t* start = paintText;
-        const wchar_t* end = paintText + trimmed;
-        while (true) {
-            const wchar_t* stop = std::find(start, end, L'\n');
-            const int length = static_cast<int>(stop - start);
-            const int width = dc.GetTextExtent(start, length).cx;
-            lines.push_back(Line{start, length, width});
-            W = std::max(W, width);
-            if (stop == end)
-                break;
-            start = stop + 1;
-        }
-    } else if (trimmed > 0) {
-        lines.push_back(Line{paintText, trimmed, W});
-    }
-    const int n = static_cast<int>(lines.size());
-
-    // The window fits the text, the icon slots and the border.
-    const UINT flags = StateFlags();
-    const bool leftSlot = reserveIconSpace || (flags & 0x2);
-    const bool rightSlot = reserveIconSpace || (flags & 0x4);
-    const int textHeight = n > 0 ? n * (cy + Px(3)) : cy + Px(2);
-    const int height = std::max(textHeight, static_cast<int>(S.cy) + Px(2)) + 2 * border;
-    int width = W + Px(3) + 2 * border;
-    if (leftSlot)
-        width += S.cx + Px(3);
-    if (rightSlot)
-        width += S.cx + Px(3);
     resizing = true;
-    MoveWindow(window.left, window.top, width, height, FALSE);
+    MoveWindow(window.left, window.top, size.cx, size.cy, FALSE);
     resizing = false;
     // This paint reaches only the area that needed it when it began: a window that grew asks for
     // one more paint, or its text would show cut at the old size until the mouse came by.
-    if (width > window.right - window.left || height > window.bottom - window.top)
+    if (size.cx > window.right - window.left || size.cy > window.bottom - window.top)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
 
+void CHyperLink::Draw(CDC& dc, const std::wstring& paintText, const link_layout::TextLayout& layout,
+                      const link_layout::Placement& place, const link_layout::Palette& palette,
+                      const CBrush& background)
+{
     RECT client;
     GetClientRect(&client);
-    dc.SetBoundsRect(&client, DCB_DISABLE);
     dc.FillRect(&client, background);
+    // Rectangle fills the border's inside with the selected brush.
+    const CSelectedObject fill(dc, background);
 
-    if (border > 0) {
-        borderPen.CreatePen(borderStyle, border, disabled ? ::GetSysColor(COLOR_BTNSHADOW) : borderColor);
-        dc.SelectObject(&borderPen);
-        const int inset = (border - border % 2) / 2;
-        RECT frame{client.left + inset, client.top + inset, client.right - inset, client.bottom - inset};
-        if (border % 2 == 0) {
-            ++frame.right;
-            ++frame.bottom;
-        }
+    if (place.border) {
+        const CPen borderPen(borderStyle, place.borderPen, disabled ? palette.disabledBorder : palette.border);
+        const CSelectedObject pen(dc, borderPen);
+        const RECT frame{place.borderRect.left, place.borderRect.top, place.borderRect.right, place.borderRect.bottom};
         dc.Rectangle(&frame);
     }
 
-    const int iconTop = (client.bottom - s.cy) / 2;
-    const int centring = reserveIconSpace ? (S.cx - s.cx) / 2 : 0;
-    int x = border + Px(1) + centring;
-
-    const State state = VisualState();
+    const SIZE iconSize = CurrentIconSize();
     const HICON icon = StateIcon();
-    const bool show = (flags & 0x1) != 0;
-    const bool iconsApply = state != Disabled || disabledIcon;
-    if (iconsApply && show && (flags & 0x2) && icon) {
-        dc.DrawIconEx(x, iconTop, icon, s.cx, s.cy, 0, nullptr, DI_NORMAL);
-        x = S.cx + border + Px(4) + centring;
-    } else if (reserveIconSpace) {
-        x = S.cx + border + Px(4) + centring;
-    }
-    if (iconsApply && show && (flags & 0x4) && icon)
-        dc.DrawIconEx(x + W + Px(3), iconTop, icon, s.cx, s.cy, 0, nullptr, DI_NORMAL);
+    if (place.leftIcon)
+        dc.DrawIconEx(place.leftIconX, place.iconTop, icon, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
+    if (place.rightIcon)
+        dc.DrawIconEx(place.rightIconX, place.iconTop, icon, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
 
-    COLORREF textColor = normalColor;
-    COLORREF lineColor = underlineAlways ? normalColor : backgroundColor;
-    switch (state) {
-    case Hover:
-        textColor = lineColor = hoverColor;
-        break;
-    case Pressed:
-        textColor = lineColor = pressedColor;
-        break;
-    case Disabled:
-        // Greyed like the text, and shown only where a normal link shows its underline.
-        textColor = ::GetSysColor(COLOR_BTNSHADOW);
-        lineColor = underlineAlways ? textColor : backgroundColor;
-        break;
-    default:
-        break;
-    }
-    underlinePen.CreatePen(PS_SOLID, 1, lineColor);
-    dc.SelectObject(&underlinePen);
-    dc.SetTextColor(textColor);
-
-    if (reserveIconSpace)
-        x = S.cx + border + Px(4);
-
-    const int underlineThickness = std::max(1, Px(1));
-    const int y = std::max(0, static_cast<int>(client.bottom) - (n * (cy + Px(2)) + Px(1))) / 2;
-    for (int i = 0; i < n; ++i) {
-        const int row = y + i * (cy + Px(2));
-        dc.TextOut(x, row, lines[static_cast<std::size_t>(i)].start, lines[static_cast<std::size_t>(i)].length);
-        // One pixel thick at 96 DPI, one more row below for each further 96 DPI: square ends, and
-        // clear of the text above.
-        for (int t = 0; t < underlineThickness; ++t) {
-            dc.MoveTo(x, row + cy + t);
-            dc.LineTo(x + lines[static_cast<std::size_t>(i)].width, row + cy + t);
+    const link_layout::Colours colours = link_layout::StateColours(palette, VisualState());
+    const CPen underlinePen(PS_SOLID, 1, colours.underline);
+    const CSelectedObject pen(dc, underlinePen);
+    dc.SetTextColor(colours.text);
+    const int x = place.textX;
+    for (std::size_t i = 0; i < layout.lines.size(); ++i) {
+        const link_layout::Line& line = layout.lines[i];
+        const int row = place.rowTops[i];
+        dc.TextOut(x, row, paintText.c_str() + line.range.start, static_cast<int>(line.range.length));
+        for (int t = 0; t < place.underlineThickness; ++t) {
+            dc.MoveTo(x, row + layout.lineHeight + t);
+            dc.LineTo(x + line.width, row + layout.lineHeight + t);
         }
     }
-
-    dc.RestoreDC(saved);
-    // The pens and the brush are deleted next, then the buffer reaches the screen.
 }
 
 void CHyperLink::ShowHandCursor()

@@ -13,7 +13,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
+#include "controls/core/LinkLayout.h"
 #include "framework/Controls.h"
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
@@ -29,8 +31,7 @@ public:
     static const MessageMap messageMap;
     const MessageMap* GetMessageMap() const override { return &messageMap; }
 
-    // Visual states, in the order of their nibbles in iconFlags.
-    enum State { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
+    using State = link_layout::State;
 
     CHyperLink();
     ~CHyperLink() override;
@@ -50,6 +51,8 @@ public:
     const CToolTipCtrl& ToolTip() const { return toolTip; }
     const CFont& Font() const { return linkFont; }
     State VisualState() const;
+    // The text as painted.
+    std::wstring DisplayText() const;
 
 protected:
     void PreSubclassWindow() override;
@@ -63,6 +66,13 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     void OnCaptureChanged(CWnd* window);
     LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
+
+    // The paint's three steps: where things go, the window fitted to them, and the drawing.
+    link_layout::Options LayoutOptions() const;
+    link_layout::Palette CurrentPalette() const;
+    void FitWindow(link_layout::Extent size);
+    void Draw(CDC& dc, const std::wstring& paintText, const link_layout::TextLayout& layout,
+              const link_layout::Placement& place, const link_layout::Palette& palette, const CBrush& background);
 
     void CreateLinkFont();
     // Takes the DPI the link is drawn at: the font follows, the layout at the next paint.
@@ -101,7 +111,7 @@ protected:
     UniqueIcon hoverIcon;
     UniqueIcon pressedIcon;
     UniqueIcon disabledIcon;
-    UINT iconFlags = 0x3333;
+    UINT iconFlags = link_layout::kDefaultIconFlags;
     CToolTipCtrl toolTip;
     bool disabled = false;
     bool hover = false;

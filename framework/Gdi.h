@@ -117,6 +117,24 @@ private:
     bool owned_ = false;
 };
 
+// Selects a GDI object into a device context for the holder's lifetime, then puts back the object
+// it replaced. Declared after the object it selects, it lets go of it before the object is deleted.
+class CSelectedObject {
+public:
+    CSelectedObject(CDC& dc, const CGdiObject& object) : dc_(dc.m_hDC), previous_(::SelectObject(dc_, object.m_hObject)) {}
+    ~CSelectedObject()
+    {
+        if (previous_)
+            ::SelectObject(dc_, previous_);
+    }
+    CSelectedObject(const CSelectedObject&) = delete;
+    CSelectedObject& operator=(const CSelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
 // The device context of one WM_PAINT: BeginPaint at construction, EndPaint at destruction.
 class CPaintDC : public CDC {
 public:
