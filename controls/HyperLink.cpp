@@ -10,6 +10,16 @@
 namespace {
 
 ShellOpenCall shellOpen = nullptr;
+HighContrastQuery highContrast = nullptr;
+
+bool SystemHighContrast()
+{
+    HIGHCONTRASTA state{};
+    static_assert(sizeof(HIGHCONTRASTA) == (sizeof(void*) == 4 ? 12 : 16), "HIGHCONTRASTA");
+    state.cbSize = sizeof state;
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof state, &state, 0) &&
+           (state.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 constexpr UINT_PTR kHoverTimer = 1001;
 constexpr UINT kHoverCheckMs = 300;
@@ -48,6 +58,13 @@ ShellOpenCall SetLinkShellOpen(ShellOpenCall call)
     return previous;
 }
 
+HighContrastQuery SetHighContrastQuery(HighContrastQuery query)
+{
+    HighContrastQuery previous = highContrast;
+    highContrast = query;
+    return previous;
+}
+
 const MessageMap CHyperLink::messageMap{&CStatic::messageMap, {
     OnMessage<WM_PAINT>(&CHyperLink::OnPaint),
     OnMessage<WM_MOUSEMOVE>(&CHyperLink::OnMouseMove),
@@ -58,6 +75,16 @@ const MessageMap CHyperLink::messageMap{&CStatic::messageMap, {
     OnMessage<WM_LBUTTONUP>(&CHyperLink::OnLButtonUp),
     OnMessage<WM_CAPTURECHANGED>(&CHyperLink::OnCaptureChanged),
     OnMessage<dpi::kChangedAfterParent>(&CHyperLink::OnDpiChangedAfterParent),
+    OnMessage<WM_GETDLGCODE>(&CHyperLink::OnGetDlgCode),
+    OnMessage<WM_KEYDOWN>(&CHyperLink::OnKeyDown),
+    OnMessage<WM_SETFOCUS>(&CHyperLink::OnFocusChange),
+    OnMessage<WM_KILLFOCUS>(&CHyperLink::OnFocusChange),
+    OnMessage<WM_UPDATEUISTATE>(&CHyperLink::OnUpdateUIState),
+    OnMessage<WM_SYSCOLORCHANGE>(&CHyperLink::OnThemeChange),
+    OnMessage<WM_THEMECHANGED>(&CHyperLink::OnThemeChange),
+    OnMessage<WM_SETTINGCHANGE>(&CHyperLink::OnSettingChange),
+    OnMessage<WM_GETOBJECT>(&CHyperLink::OnGetObject),
+    OnMessage<kActivateMessage>(&CHyperLink::OnActivateMessage),
 }};
 
 CHyperLink::CHyperLink() : backgroundColor(::GetSysColor(COLOR_BTNFACE))
@@ -103,6 +130,7 @@ void CHyperLink::PreSubclassWindow()
     // The static no longer paints its text, and it reports clicks.
     ModifyStyle(0x000F, SS_NOTIFY | SS_OWNERDRAW, 0);
     disabled = (GetStyle() & WS_DISABLED) != 0;
+    focusCueHidden = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0;
     ApplyDpi(dpi::ForWindow(m_hWnd));
 
     if (toolTip.Create(this, 0)) {
@@ -224,14 +252,27 @@ link_layout::Palette CHyperLink::CurrentPalette() const
 {
     link_layout::Palette palette;
     palette.underlineAlways = underlineAlways;
-    palette.normal = normalColor;
-    palette.hover = hoverColor;
-    palette.pressed = pressedColor;
-    palette.disabled = ::GetSysColor(COLOR_BTNSHADOW);
-    palette.background = backgroundColor;
-    palette.border = borderColor;
-    palette.disabledBorder = ::GetSysColor(COLOR_BTNSHADOW);
+    if (highContrast ? highContrast() : SystemHighContrast()) {
+        palette.normal = palette.hover = palette.pressed = ::GetSysColor(COLOR_HOTLIGHT);
+        palette.disabled = ::GetSysColor(COLOR_GRAYTEXT);
+        palette.background = ::GetSysColor(COLOR_BTNFACE);
+        palette.border = ::GetSysColor(COLOR_WINDOWTEXT);
+        palette.disabledBorder = palette.disabled;
+    } else {
+        palette.normal = normalColor;
+        palette.hover = hoverColor;
+        palette.pressed = pressedColor;
+        palette.disabled = ::GetSysColor(COLOR_BTNSHADOW);
+        palette.background = backgroundColor;
+        palette.border = borderColor;
+        palette.disabledBorder = ::GetSysColor(COLOR_BTNSHADOW);
+    }
     return palette;
+}
+
+bool CHyperLink::ShowsFocusCue() const
+{
+    return ::GetFocus() == m_hWnd && !focusCueHidden;
 }
 
 void CHyperLink::OnPaint()
@@ -320,6 +361,15 @@ void CHyperLink::Draw(CDC& dc, const std::wstring& paintText, const link_layout:
             dc.MoveTo(x, row + layout.lineHeight + t);
             dc.LineTo(x + line.width, row + layout.lineHeight + t);
         }
+    }
+
+    if (ShowsFocusCue()) {
+        // Inverted dots, inside the border: seen on any background, high contrast included.
+        const int inset = place.border ? place.borderPen : 0;
+        const RECT cue{client.left + inset, client.top + inset, client.right - inset, client.bottom - inset};
+        dc.SetTextColor(RGB(0, 0, 0));
+        dc.SetBkColor(RGB(255, 255, 255));
+        dc.DrawFocusRect(&cue);
     }
 }
 
@@ -423,13 +473,79 @@ void CHyperLink::OnLButtonUp(UINT, CPoint point)
     hover = at.x >= pressRect.left && at.x <= pressRect.right && at.y >= pressRect.top && at.y <= pressRect.bottom;
     ::ReleaseCapture();
     Redraw();
-    if (disabled || !hover)
+    if (hover)
+        Activate();
+}
+
+void CHyperLink::Activate()
+{
+    if (disabled)
         return;
     OpenURL();
     const HWND parent = GetParent();
     const int id = GetDlgCtrlID();
     if ((!openOnClick || (GetStyle() & SS_NOTIFY)) && parent && id != 0)
         ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+LRESULT CHyperLink::OnGetDlgCode(WPARAM, LPARAM lParam)
+{
+    // Enter belongs to the link while it has the focus, not to the dialog's default button. Not
+    // a static to the dialog: its text is no mnemonic for the next control.
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+        return DLGC_WANTMESSAGE;
+    return 0;
+}
+
+LRESULT CHyperLink::OnKeyDown(WPARAM key, LPARAM flags)
+{
+    if (key != VK_RETURN && key != VK_SPACE)
+        return Default();
+    // Once per press: a held key repeats without opening the address again.
+    if (!(flags & (1L << 30)))
+        Activate();
+    return 0;
+}
+
+LRESULT CHyperLink::OnFocusChange(WPARAM, LPARAM)
+{
+    Redraw();
+    return Default();
+}
+
+LRESULT CHyperLink::OnUpdateUIState(WPARAM wParam, LPARAM)
+{
+    const LRESULT result = Default();
+    // The message says what changed; the system's own record (WM_QUERYUISTATE) decides where it
+    // keeps one, and for UIS_INITIALIZE. Wine keeps none.
+    if (HIWORD(wParam) & UISF_HIDEFOCUS) {
+        switch (LOWORD(wParam)) {
+        case UIS_SET: focusCueHidden = true; break;
+        case UIS_CLEAR: focusCueHidden = false; break;
+        default: focusCueHidden = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0; break;
+        }
+        Redraw();
+    }
+    return result;
+}
+
+LRESULT CHyperLink::OnThemeChange(WPARAM, LPARAM)
+{
+    // The colours are read at each paint.
+    Redraw();
+    return Default();
+}
+
+void CHyperLink::OnSettingChange(UINT, LPCSTR)
+{
+    Redraw();
+}
+
+LRESULT CHyperLink::OnActivateMessage(WPARAM, LPARAM)
+{
+    Activate();
+    return 0;
 }
 
 void CHyperLink::OnCaptureChanged(CWnd*) {}

@@ -9,6 +9,11 @@
 //
 // Its sizes (the font, the margins, the underline) are written for 96 DPI and drawn at the DPI of
 // its window, taken when it is attached and again when its dialog moves to another scale.
+//
+// Without a mouse: with a tab stop it takes the focus, shows the focus cue (unless its dialog hides
+// cues until the keyboard is used), and Enter or Space on it does what a click does. Assistive
+// technology sees a link with its address as value and "Jump" as default action. In a
+// high-contrast theme it draws in the system's colours.
 
 #include <windows.h>
 
@@ -25,6 +30,11 @@
 using ShellOpenCall = HINSTANCE(WINAPI*)(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                          INT show);
 ShellOpenCall SetLinkShellOpen(ShellOpenCall call);
+
+// Replaces the question "is a high-contrast theme on?" (SPI_GETHIGHCONTRAST) and returns the
+// previous one; null brings the system's back. Tests switch the theme through it.
+using HighContrastQuery = bool (*)();
+HighContrastQuery SetHighContrastQuery(HighContrastQuery query);
 
 class CHyperLink : public CStatic {
 public:
@@ -46,6 +56,8 @@ public:
 
     // Opens the address with the shell, when there is one and clicks open it.
     void OpenURL();
+    // What a click does: opens the address and tells the parent. Nothing while disabled.
+    void Activate();
 
     LPCSTR URL() const { return url.get(); }
     const CToolTipCtrl& ToolTip() const { return toolTip; }
@@ -53,6 +65,10 @@ public:
     State VisualState() const;
     // The text as painted.
     std::wstring DisplayText() const;
+    bool Hovered() const { return hover; }
+
+    // Posted to the link to activate it later: assistive technology's default action.
+    static constexpr UINT kActivateMessage = WM_APP + 0x2A;
 
 protected:
     void PreSubclassWindow() override;
@@ -66,6 +82,15 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     void OnCaptureChanged(CWnd* window);
     LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
+    LRESULT OnGetDlgCode(WPARAM, LPARAM msg);
+    LRESULT OnKeyDown(WPARAM key, LPARAM flags);
+    LRESULT OnFocusChange(WPARAM, LPARAM);
+    LRESULT OnUpdateUIState(WPARAM, LPARAM);
+    // A theme or colour change: a high-contrast theme switched on or off, or its colours.
+    LRESULT OnThemeChange(WPARAM, LPARAM);
+    void OnSettingChange(UINT, LPCSTR);
+    LRESULT OnGetObject(WPARAM, LPARAM);
+    LRESULT OnActivateMessage(WPARAM, LPARAM);
 
     // The paint's three steps: where things go, the window fitted to them, and the drawing.
     link_layout::Options LayoutOptions() const;
@@ -73,6 +98,8 @@ protected:
     void FitWindow(link_layout::Extent size);
     void Draw(CDC& dc, const std::wstring& paintText, const link_layout::TextLayout& layout,
               const link_layout::Placement& place, const link_layout::Palette& palette, const CBrush& background);
+    // The focus cue shows: the link has the focus and its dialog does not hide cues.
+    bool ShowsFocusCue() const;
 
     void CreateLinkFont();
     // Takes the DPI the link is drawn at: the font follows, the layout at the next paint.
@@ -117,6 +144,7 @@ protected:
     bool hover = false;
     bool pressed = false;
     bool resizing = false;
+    bool focusCueHidden = false; // the dialog hides focus cues until the keyboard is used
     RECT pressRect{0, 0, 0, 0};
     UINT windowDpi = dpi::kDefault;
 };

@@ -92,6 +92,8 @@ public:
     BOOL TextOut(int x, int y, LPCWSTR text, int length) { return ::TextOutW(m_hDC, x, y, text, length); }
     SIZE GetTextExtent(LPCSTR text, int length) const;
     SIZE GetTextExtent(LPCWSTR text, int length) const;
+    // The dotted focus cue, drawn by inverting: a second call takes it away.
+    BOOL DrawFocusRect(LPCRECT rect) { return ::DrawFocusRect(m_hDC, rect); }
     CPoint MoveTo(int x, int y);
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
     BOOL Rectangle(int left, int top, int right, int bottom) { return ::Rectangle(m_hDC, left, top, right, bottom); }
