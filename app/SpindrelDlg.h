@@ -11,8 +11,14 @@
 
 #include "controls/ButtonST.h"
 #include "controls/SystemTray.h"
+#include "engine/Capture.h"
 #include "framework/Afx.h"
 #include "netstatus/IfTable.h"
+
+// Posted by a capture worker whose capture died while acceleration was on: the sockets error as
+// wParam, the capture's serial as lParam. A private message of the main window, apart from the
+// notification-area callback (0x800A).
+constexpr UINT WM_CAPTURE_FAILED = WM_APP + 0x20;
 
 class CSpindrelDlg : public CDialog {
 public:
@@ -67,8 +73,13 @@ protected:
     void RefreshStatus();
     void TickConnectedClock();
 
-    // Acceleration.
+    // Acceleration. OnAccelerate is a click on the toggle; the start-up switches on without the
+    // click's offer of administrator rights.
     void OnAccelerate();
+    CaptureOutcome SwitchAccelerationOn();
+    void StopAcceleration(const char* caption);
+    LRESULT OnCaptureFailed(WPARAM error, LPARAM serial);
+    void OfferAdministratorRights();
     void TickAcceleratedClock();
 
     // Fields, in this order.
