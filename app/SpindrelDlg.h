@@ -67,8 +67,8 @@ protected:
     // Interface list and status refresh.
     void FillInterfaceList();
     void OnInterfaceSelChange();
-    // The row shown at selectedInterface, read afresh; none when the list has no such position or
-    // the table no such row.
+    // The row of the interface shown at selectedInterface, read afresh; none when the list has no
+    // such position or the table no longer that interface.
     std::optional<MIB_IFROW> ReadSelectedRow();
     void RefreshStatus();
     void TickConnectedClock();
@@ -117,5 +117,6 @@ protected:
     ULONG ifTableSize = 0;
     CComboBox interfaceCombo;
     std::int32_t selectedInterface = 0;
-    std::int32_t interfaceRows[256] = {}; // list position -> table row; only the first GetCount() mean anything
+    // List position -> the interface's index (dwIndex); only the first GetCount() mean anything.
+    std::uint32_t interfaceIndexes[256] = {};
 };
