@@ -31,9 +31,9 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     for (const int answer : {IDNO, IDYES}) {
         ::PostMessageA(::GetDlgItem(window, 1001), BM_CLICK, 0, 0);
         HWND box = nullptr;
-        ASSERT_TRUE(e2e::WaitUntil([&] { return (box = Box(spindrel)) != nullptr; }));
-        char text[256] = {};
-        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        char text[256] = {}; // once the box has its text
+        ASSERT_TRUE(e2e::WaitUntil(
+            [&] { return (box = Box(spindrel)) && ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0; }));
         EXPECT_STREQ(text, "Acceleration captures network traffic, which needs administrator rights.\n\n"
                            "Restart Spindrel as administrator?");
         ::PostMessageA(box, WM_COMMAND, answer, 0);
