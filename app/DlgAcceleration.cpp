@@ -1,28 +1,114 @@
 // The acceleration toggle and the accelerated-time clock.
 #include "app/SpindrelDlg.h"
 
-#include <memory>
+#include <shellapi.h>
 
+#include <memory>
+#include <string>
+
+#include "app/Config.h"
 #include "app/core/ClockRule.h"
-#include "engine/Capture.h"
 #include "res/resource.h"
+
+namespace {
+// The toggle's two-line captions: the state over what a push does, or why the state is Stopped.
+constexpr char kActivatedCaption[] = "State: Activated\nPush to stop";
+constexpr char kStoppedCaption[] = "State: Stopped\nPush to activate acceleration";
+constexpr char kNeedsRightsCaption[] = "State: Stopped\nNeeds administrator rights";
+constexpr char kFailedCaption[] = "State: Stopped\nCapture failed";
+} // namespace
 
 void CSpindrelDlg::OnAccelerate()
 {
-    if (accelerating.load() == 0) {
-        accelerating.store(1);
-        std::unique_ptr<CaptureWorker> worker = StartCapture();
-        if (AfxBeginThread(CaptureThreadProc, worker.get()))
-            worker.release(); // the thread deletes it when it ends
-        // The window shows Activated whether or not the capture could start.
-        SetTimer(TIMER_ACCELERATED_CLOCK, 1000, nullptr);
-        accelerateButton.SetWindowText("State: Activated\nPush to stop");
-    } else {
+    if (accelerating.load() != 0) {
         // The worker notices at its next datagram, or when the next switch-on retires its capture.
-        accelerating.store(0);
-        KillTimer(TIMER_ACCELERATED_CLOCK);
-        accelerateButton.SetWindowText("State: Stopped\nPush to activate acceleration");
+        StopAcceleration(kStoppedCaption);
+        return;
     }
+    // Only a click asks: a start at logon must not greet the user with a question.
+    if (SwitchAccelerationOn() == CaptureOutcome::NeedsRights)
+        OfferAdministratorRights();
+}
+
+CaptureOutcome CSpindrelDlg::SwitchAccelerationOn()
+{
+    // The addresses of this moment: a start before the network was up, a new lease, roaming or a
+    // resume all change them.
+    localAddressCount = BuildLocalAddressTable(localAddresses, kLocalAddressCapacity);
+    CaptureStart start = StartCapture({m_hWnd, WM_CAPTURE_FAILED});
+    if (start.outcome == CaptureOutcome::Running) {
+        accelerating.store(1);
+        if (AfxBeginThread(CaptureThreadProc, start.worker.get())) {
+            start.worker.release(); // the thread deletes it when it ends
+            SetTimer(TIMER_ACCELERATED_CLOCK, 1000, nullptr);
+            accelerateButton.SetWindowText(kActivatedCaption);
+            accelerateButton.SetCheck(BST_CHECKED);
+            return CaptureOutcome::Running;
+        }
+        // No thread to receive: dropping the worker closes its socket.
+        accelerating.store(0);
+        start.worker.reset();
+        start.outcome = CaptureOutcome::Failed;
+    }
+    // Stopped, and the button says why; it does not stay pressed for a capture that is not there.
+    accelerateButton.SetWindowText(start.outcome == CaptureOutcome::NeedsRights ? kNeedsRightsCaption : kFailedCaption);
+    accelerateButton.SetCheck(BST_UNCHECKED);
+    return start.outcome;
+}
+
+void CSpindrelDlg::StopAcceleration(const char* caption)
+{
+    accelerating.store(0);
+    KillTimer(TIMER_ACCELERATED_CLOCK);
+    accelerateButton.SetWindowText(caption);
+    accelerateButton.SetCheck(BST_UNCHECKED);
+}
+
+LRESULT CSpindrelDlg::OnCaptureFailed(WPARAM, LPARAM serial)
+{
+    // A report that crossed a switch-off, or a newer switch-on, is about a capture already gone.
+    if (accelerating.load() != 0 && IsCurrentCapture(static_cast<unsigned>(serial)))
+        StopAcceleration(kFailedCaption);
+    return 0;
+}
+
+void CSpindrelDlg::OfferAdministratorRights()
+{
+    if (::MessageBoxA(m_hWnd,
+                      "Acceleration captures network traffic, which needs administrator rights.\n\n"
+                      "Restart Spindrel as administrator?",
+                      config::productName, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+
+    char exe[MAX_PATH] = {};
+    const DWORD exeLength = ::GetModuleFileNameA(nullptr, exe, sizeof exe);
+    if (exeLength == 0 || exeLength >= sizeof exe)
+        return;
+    // The same working folder: "Run at Startup" then goes on naming the same shortcut.
+    std::string folder(::GetCurrentDirectoryA(0, nullptr), '\0');
+    if (folder.empty())
+        return;
+    const DWORD folderLength = ::GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+    if (folderLength == 0 || folderLength >= folder.size())
+        return;
+    folder.resize(folderLength);
+
+    SHELLEXECUTEINFOA run{};
+#ifdef _WIN64
+    static_assert(sizeof run == 112, "the 64-bit SHELLEXECUTEINFOA is 112 bytes");
+#else
+    static_assert(sizeof run == 60, "the 32-bit SHELLEXECUTEINFOA is 60 bytes");
+#endif
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_NOASYNC; // this copy ends right after the call
+    run.hwnd = m_hWnd;
+    run.lpVerb = "runas";
+    run.lpFile = exe;
+    run.lpDirectory = folder.c_str();
+    run.nShow = SW_SHOWNORMAL;
+    // Declined at the system's prompt (ERROR_CANCELLED) or failed: this copy goes on as it was.
+    if (::ShellExecuteExA(&run))
+        OnExit(); // as the Settings menu's "&Exit": the settings file is written at the end
 }
 
 void CSpindrelDlg::TickAcceleratedClock()

@@ -25,15 +25,15 @@ void CSpindrelDlg::FillInterfaceList()
         rows.reserve(ifTable.RowCount());
         for (DWORD i = 0; i < ifTable.RowCount(); ++i) {
             const MIB_IFROW& row = ifTable.Row(i);
-            rows.push_back({row.bDescr, sizeof row.bDescr, row.dwSpeed});
+            rows.push_back({row.bDescr, sizeof row.bDescr, row.dwSpeed, row.dwIndex});
         }
-        static_assert(sizeof interfaceRows / sizeof interfaceRows[0] == kInterfaceRowCapacity);
+        static_assert(sizeof interfaceIndexes / sizeof interfaceIndexes[0] == kInterfaceRowCapacity);
         for (const auto& entry : netstatus::BuildInterfaceList(rows.data(), rows.size(), kInterfaceRowCapacity)) {
             interfaceEntryText = entry.text;
             // The list is not sorted: each entry goes at the end, at the position the map records.
             const int position = interfaceCombo.AddString(interfaceEntryText);
             if (position >= 0 && position < kInterfaceRowCapacity)
-                interfaceRows[position] = entry.row;
+                interfaceIndexes[position] = entry.index;
         }
     }
 
@@ -52,10 +52,12 @@ std::optional<MIB_IFROW> CSpindrelDlg::ReadSelectedRow()
 
     // The result is not examined: a query that fails leaves the rows of the last one.
     netstatus::RefreshIfTable(netstatus::getIfTableEntry, ifTable, ifTableSize);
-    const std::int32_t row = netstatus::RowAtPosition(selectedInterface, listed, interfaceRows, ifTable.RowCount());
-    if (row < 0)
+    // The chosen interface wherever it now stands: adapters before it come and go.
+    const auto index = netstatus::InterfaceAtPosition(selectedInterface, listed, interfaceIndexes);
+    const MIB_IFROW* row = index ? ifTable.FindInterface(*index) : nullptr;
+    if (!row)
         return std::nullopt;
-    return ifTable.Row(static_cast<DWORD>(row));
+    return *row;
 }
 
 void CSpindrelDlg::OnInterfaceSelChange()

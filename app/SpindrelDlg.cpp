@@ -32,6 +32,7 @@ const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
     OnCommandRange(ID_PAGE_TIPS, ID_PAGE_MEDIA, &CSpindrelDlg::OnOpenWebPage),
     OnNotify(IDC_INTERFACE_LIST, CBN_SELCHANGE, &CSpindrelDlg::OnInterfaceSelChange),
     OnMessage<dpi::kChanged>(&CSpindrelDlg::OnDpiChanged),
+    OnMessage<WM_CAPTURE_FAILED>(&CSpindrelDlg::OnCaptureFailed),
 }};
 
 CSpindrelDlg::CSpindrelDlg(CWnd* parent)
@@ -105,12 +106,17 @@ BOOL CSpindrelDlg::OnInitDialog()
     if (runClientOnStart)
         LaunchClient();
 
-    // 10-13. Sockets, the local addresses, and acceleration switched on with the toggle pressed.
+    // 10-13. Sockets; then acceleration switched on, which first builds the local address table
+    // (as every switch-on does); the toggle shows pressed only when the capture runs.
     WSADATA wsaData;
+#ifdef _WIN64
+    static_assert(sizeof wsaData == 408, "the 64-bit WSADATA is 408 bytes");
+#else
+    static_assert(sizeof wsaData == 400, "the 32-bit WSADATA is 400 bytes");
+#endif
     ::WSAStartup(MAKEWORD(1, 1), &wsaData);
-    localAddressCount = BuildLocalAddressTable(localAddresses, kLocalAddressCapacity);
-    OnAccelerate();
-    accelerateButton.SetCheck(BST_CHECKED);
+    SwitchAccelerationOn();
+    accelerateButton.SetCheck(accelerating.load() != 0 ? BST_CHECKED : BST_UNCHECKED);
 
     return TRUE;
 }

@@ -11,8 +11,14 @@
 
 #include "controls/ButtonST.h"
 #include "controls/SystemTray.h"
+#include "engine/Capture.h"
 #include "framework/Afx.h"
 #include "netstatus/IfTable.h"
+
+// Posted by a capture worker whose capture died while acceleration was on: the sockets error as
+// wParam, the capture's serial as lParam. A private message of the main window, apart from the
+// notification-area callback (0x800A).
+constexpr UINT WM_CAPTURE_FAILED = WM_APP + 0x20;
 
 class CSpindrelDlg : public CDialog {
 public:
@@ -61,14 +67,19 @@ protected:
     // Interface list and status refresh.
     void FillInterfaceList();
     void OnInterfaceSelChange();
-    // The row shown at selectedInterface, read afresh; none when the list has no such position or
-    // the table no such row.
+    // The row of the interface shown at selectedInterface, read afresh; none when the list has no
+    // such position or the table no longer that interface.
     std::optional<MIB_IFROW> ReadSelectedRow();
     void RefreshStatus();
     void TickConnectedClock();
 
-    // Acceleration.
+    // Acceleration. OnAccelerate is a click on the toggle; the start-up switches on without the
+    // click's offer of administrator rights.
     void OnAccelerate();
+    CaptureOutcome SwitchAccelerationOn();
+    void StopAcceleration(const char* caption);
+    LRESULT OnCaptureFailed(WPARAM error, LPARAM serial);
+    void OfferAdministratorRights();
     void TickAcceleratedClock();
 
     // Fields, in this order.
@@ -106,7 +117,8 @@ protected:
     ULONG ifTableSize = 0;
     CComboBox interfaceCombo;
     std::int32_t selectedInterface = 0;
-    std::int32_t interfaceRows[256] = {}; // list position -> table row; only the first GetCount() mean anything
+    // List position -> the interface's index (dwIndex); only the first GetCount() mean anything.
+    std::uint32_t interfaceIndexes[256] = {};
 
     // The application icon's image for the minimised window's scale, loaded at the first such paint.
     dpi::ScaledIcon minimisedIcon{SM_CXICON, SM_CYICON};

@@ -13,6 +13,11 @@ int localAddressCount = 0;
 std::atomic<int> accelerating{0};
 std::atomic<SOCKET> captureSocket{INVALID_SOCKET};
 
+// The layouts filled and read here, the same in both builds.
+static_assert(sizeof(sockaddr_in) == 16, "an IPv4 socket address is 16 bytes");
+static_assert(sizeof(MIB_IPADDRROW) == 24, "MIB_IPADDRROW is 24 bytes");
+static_assert(offsetof(MIB_IPADDRTABLE, table) == 4, "the address rows follow a 4-byte count");
+
 namespace {
 
 // SIO_RCVALL (mstcpip.h): deliver every IP datagram that passes the bound interface.
@@ -48,31 +53,42 @@ std::atomic<IpAddrTableQuery> addressQuery{&SystemIpAddrTable};
 // capture alive through its own share; both end with the process.
 engine::CaptureSwitch<CaptureChannel> captures;
 
-// Binds socket to the chosen local address and switches receive-all on. False when the socket is
-// of no use and must be closed.
-bool PrepareCaptureSocket(SOCKET socket)
+// Binds socket to the chosen local address and switches receive-all on. Returns 0, or the error
+// that makes the socket of no use (it must then be closed).
+int PrepareCaptureSocket(SOCKET socket)
 {
     const int count = std::min(std::max(localAddressCount, 0), kLocalAddressCapacity);
     const int index = engine::ChooseBindAddress(localAddresses, count);
     if (index < 0)
-        return false; // no local address at all: nothing to bind to
+        return WSAEADDRNOTAVAIL; // no local address at all: nothing to bind to
 
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = 0;
     address.sin_addr.s_addr = ::inet_addr(localAddresses[index].text);
-    if (::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR &&
-        ::WSAGetLastError() != WSAEINPROGRESS)
-        return false;
+    if (::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
+        const int error = ::WSAGetLastError();
+        if (error != WSAEINPROGRESS)
+            return error;
+    }
 
+    // Without receive-all the bound socket still gets what is addressed to it.
     DWORD on = kReceiveAllOn;
     DWORD out = 0;
     DWORD returned = 0;
     ::WSAIoctl(socket, kReceiveAll, &on, sizeof on, &out, sizeof out, &returned, nullptr, nullptr);
-    return true;
+    return 0;
 }
 
 } // namespace
+
+int CaptureSocketSource::Receive(SOCKET socket, char* buffer, int size)
+{
+    // The sender's address is not used.
+    sockaddr_in sender;
+    int senderLength = sizeof sender;
+    return ::recvfrom(socket, buffer, size, 0, reinterpret_cast<sockaddr*>(&sender), &senderLength);
+}
 
 CaptureSocketSource* SetCaptureSocketSource(CaptureSocketSource* source)
 {
@@ -145,11 +161,17 @@ CaptureChannel::CaptureChannel(CaptureChannel&& other) noexcept
 
 engine::Received CaptureChannel::Receive(char* buffer, int size)
 {
-    sockaddr_in sender;
-    int senderLength = sizeof sender;
-    if (::recvfrom(socket_, buffer, size, 0, reinterpret_cast<sockaddr*>(&sender), &senderLength) != SOCKET_ERROR)
+    if (source_->Receive(socket_, buffer, size) != SOCKET_ERROR)
         return engine::Received::Datagram;
-    return ::WSAGetLastError() == WSAEWOULDBLOCK ? engine::Received::Nothing : engine::Received::Failed;
+    const int error = ::WSAGetLastError();
+    if (error == WSAEWOULDBLOCK)
+        return engine::Received::Nothing;
+    // In receive-all mode the stack hands over packets longer than the buffer (large-send copies of
+    // outgoing TCP, coalesced receives, jumbo frames): the call takes the cut datagram and fails.
+    if (error == WSAEMSGSIZE)
+        return engine::Received::Datagram;
+    lastError_ = error;
+    return engine::Received::Failed;
 }
 
 bool CaptureChannel::Wait()
@@ -164,6 +186,7 @@ bool CaptureChannel::Wait()
         ::ResetEvent(readEvent_.get());
         return true;
     }
+    lastError_ = static_cast<int>(::GetLastError());
     return false;
 }
 
@@ -202,20 +225,44 @@ unsigned CaptureWorker::Run()
         engine::Received Receive() { return channel.Receive(buffer, sizeof buffer); }
         bool Wait() { return channel.Wait(); }
     } receiver{session_->channel(), {}};
-    return session_->Run(receiver, accelerating);
+    CaptureSession& session = *session_;
+    // Posted, never sent: the worker does not wait for the window's thread.
+    return session.Run(receiver, accelerating, [this, &session] {
+        if (report_.window)
+            ::PostMessageA(report_.window, report_.message, static_cast<WPARAM>(session.channel().lastError()),
+                           static_cast<LPARAM>(session.serial()));
+    });
 }
 
-std::unique_ptr<CaptureWorker> StartCapture()
+CaptureStart StartCapture(CaptureFailureReport report)
 {
+    CaptureStart start;
     CaptureSocketSource* source = socketSource.load();
     SOCKET socket = source->Open();
-    if (socket != INVALID_SOCKET && !PrepareCaptureSocket(socket)) {
+    if (socket == INVALID_SOCKET) {
+        start.error = ::WSAGetLastError();
+        start.outcome = start.error == WSAEACCES ? CaptureOutcome::NeedsRights : CaptureOutcome::Failed;
+    } else if ((start.error = PrepareCaptureSocket(socket)) != 0) {
         source->Close(socket);
         socket = INVALID_SOCKET;
     }
     CaptureChannel channel(source, socket);
     captureSocket.store(channel.socket());
-    return std::make_unique<CaptureWorker>(captures.Replace(std::move(channel)));
+    if (channel.socket() == INVALID_SOCKET) {
+        if (socket != INVALID_SOCKET)
+            start.error = WSAENOBUFS; // no events for a worker to wait on; the channel closed the socket
+        // Nothing to capture on: the capture before ends all the same.
+        captures.RetireCurrent();
+        return start;
+    }
+    start.outcome = CaptureOutcome::Running;
+    start.worker = std::make_unique<CaptureWorker>(captures.Replace(std::move(channel)), report);
+    return start;
+}
+
+bool IsCurrentCapture(unsigned serial)
+{
+    return captures.IsCurrent(serial);
 }
 
 UINT CaptureThreadProc(LPVOID parameter)

@@ -16,7 +16,8 @@ using engine::LocalAddress;
 
 constexpr int kLocalAddressCapacity = 100;
 
-// The machine's local addresses, filled once at start-up; entries from localAddressCount on are empty.
+// The machine's local addresses, filled at start-up and again at each switch-on; entries from
+// localAddressCount on are empty.
 extern LocalAddress localAddresses[kLocalAddressCapacity];
 extern int localAddressCount;
 
@@ -32,13 +33,18 @@ extern std::atomic<SOCKET> captureSocket;
 // When the system cannot report its addresses the table is left empty and 0 is returned.
 int BuildLocalAddressTable(LocalAddress* table, int capacity);
 
-// Where capture sockets come from and where they go back to. The program uses raw IPv4 sockets;
-// tests put a loopback UDP socket in their place (Wine refuses raw sockets).
+// Where capture sockets come from, how a datagram is taken from one, and where they go back to.
+// The program uses raw IPv4 sockets; tests put a loopback UDP socket in their place (Wine refuses
+// raw sockets).
 class CaptureSocketSource {
 public:
     virtual ~CaptureSocketSource() = default;
+    // A new socket, or INVALID_SOCKET with the reason in WSAGetLastError.
     virtual SOCKET Open() = 0;
     virtual void Close(SOCKET socket) = 0;
+    // One datagram into buffer (recvfrom): its length, or SOCKET_ERROR with the reason in
+    // WSAGetLastError.
+    virtual int Receive(SOCKET socket, char* buffer, int size);
 };
 
 // Replaces the source for captures started from now on and returns the previous one; null brings
@@ -63,10 +69,13 @@ public:
 
     SOCKET socket() const { return socket_; }
 
-    // The worker's side.
+    // The worker's side. A datagram longer than the buffer counts as one datagram taken and
+    // discarded (the stack drops what does not fit); any other failed receive or wait is kept in
+    // lastError.
     engine::Received Receive(char* buffer, int size);
     bool Wait();
     void Close();
+    int lastError() const { return lastError_; }
     // Any thread: ends a wait of the worker.
     void Wake();
 
@@ -75,15 +84,24 @@ private:
     SOCKET socket_;
     UniqueKernelHandle readEvent_;
     UniqueKernelHandle wakeEvent_;
+    int lastError_ = 0;
 };
 
 using CaptureSession = engine::CaptureSession<CaptureChannel>;
+
+// Where a worker tells that its capture has died: a message posted to a window, with the sockets
+// error as wParam and the capture's serial as lParam. No window: nobody is told.
+struct CaptureFailureReport {
+    HWND window = nullptr;
+    UINT message = 0;
+};
 
 // The worker's share of one capture: the parameter of CaptureThreadProc, which takes it over. When no
 // thread could be started for it, dropping it closes the capture's socket.
 class CaptureWorker {
 public:
-    explicit CaptureWorker(std::shared_ptr<CaptureSession> session) : session_(std::move(session)) {}
+    CaptureWorker(std::shared_ptr<CaptureSession> session, CaptureFailureReport report)
+        : session_(std::move(session)), report_(report) {}
     ~CaptureWorker();
     CaptureWorker(const CaptureWorker&) = delete;
     CaptureWorker& operator=(const CaptureWorker&) = delete;
@@ -93,18 +111,38 @@ public:
 
 private:
     std::shared_ptr<CaptureSession> session_;
+    CaptureFailureReport report_;
     bool ran_ = false;
 };
 
+// What a switch-on came to.
+enum class CaptureOutcome {
+    Running,     // the socket is open and bound: its worker can start
+    NeedsRights, // the system refused the raw socket (WSAEACCES): administrator rights are missing
+    Failed,      // any other failure: the socket could not be made, or not bound
+};
+
+struct CaptureStart {
+    CaptureOutcome outcome = CaptureOutcome::Failed;
+    int error = 0;                         // the sockets error of the failed step; 0 when running
+    std::unique_ptr<CaptureWorker> worker; // the parameter for CaptureThreadProc; null unless running
+};
+
 // Switch-on: opens the capture socket (stored in captureSocket), binds it to the first local address
-// that is not a loopback or wildcard one (else entry 0; an empty table binds nothing), tolerates
-// WSAEINPROGRESS from the bind, switches receive-all on, and makes it the current capture, retiring
-// the one before it. A failed step leaves a capture without a socket, whose worker ends at once with
-// exit code 1. Returns the parameter for CaptureThreadProc. Window's thread only.
-std::unique_ptr<CaptureWorker> StartCapture();
+// that is not a loopback or wildcard one (else entry 0; an empty table binds nothing and fails),
+// tolerates WSAEINPROGRESS from the bind, switches receive-all on (its failure is ignored), and makes
+// it the current capture. The capture before it is retired whatever the outcome. A socket that
+// cannot be bound is closed here. When the capture later dies while acceleration is on, its worker
+// posts `report`. Window's thread only.
+CaptureStart StartCapture(CaptureFailureReport report = {});
+
+// Whether serial names the current capture (the one of the last successful switch-on, until a
+// switch-on fails). Window's thread only.
+bool IsCurrentCapture(unsigned serial);
 
 // The worker: one datagram at a time, discarded, until acceleration is off or a newer capture has
 // replaced this one; then it closes its socket and ends with 0. A failed receive ends it with 1, its
-// socket closed too. The parameter is a CaptureWorker from StartCapture (taken over and deleted);
-// null ends at once with 1.
+// socket closed too, and reports the failure when acceleration is still on and the capture still the
+// current one. The parameter is a CaptureWorker from StartCapture (taken over and deleted); null ends
+// at once with 1.
 UINT CaptureThreadProc(LPVOID parameter);

@@ -107,6 +107,19 @@ DWORD IfTableBuffer::RowCount() const
     return table_->dwNumEntries < fits ? table_->dwNumEntries : static_cast<DWORD>(fits);
 }
 
+static_assert(sizeof(MIB_IFROW) == 860, "MIB_IFROW is 860 bytes in both builds");
+static_assert(offsetof(MIB_IFTABLE, table) == 4, "the interface rows follow a 4-byte count");
+
+const MIB_IFROW* IfTableBuffer::FindInterface(DWORD index) const
+{
+    const DWORD rows = RowCount();
+    for (DWORD i = 0; i < rows; ++i) {
+        if (table_->table[i].dwIndex == index)
+            return &table_->table[i];
+    }
+    return nullptr;
+}
+
 bool LoadIfTable(GetIfTableFunction query, IfTableBuffer& buffer, ULONG& size)
 {
     buffer.Reset();

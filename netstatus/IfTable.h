@@ -56,6 +56,8 @@ public:
     DWORD RowCount() const;
     // Row i, for i below RowCount().
     const MIB_IFROW& Row(DWORD i) const { return table_->table[i]; }
+    // The row of the interface with this index (dwIndex), or null when the table no longer has it.
+    const MIB_IFROW* FindInterface(DWORD index) const;
 
 private:
     MIB_IFTABLE* table_ = nullptr;
@@ -69,8 +71,8 @@ bool LoadIfTable(GetIfTableFunction query, IfTableBuffer& buffer, ULONG& size);
 
 // Reads the table again into the buffer, in sorted order. Each query is told the size the buffer
 // really holds; when the table has grown past it, the buffer is enlarged to the reported size
-// and the query repeated (a few times at most). Rows keep their numbers, so a list position still
-// addresses the row it addressed before. Does nothing without a buffer.
+// and the query repeated (a few times at most). An interface keeps its index, not its row: find
+// it again by that. Does nothing without a buffer.
 void RefreshIfTable(GetIfTableFunction query, IfTableBuffer& buffer, ULONG& size);
 
 } // namespace netstatus

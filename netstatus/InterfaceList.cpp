@@ -40,20 +40,17 @@ std::vector<ListedInterface> BuildInterfaceList(const InterfaceRowView* rows, st
     for (std::size_t i = 0; i < rowCount && list.size() < capacity; ++i) {
         std::string entry = FormatInterfaceEntry(rows[i]);
         if (IsListedEntry(entry))
-            list.push_back({std::move(entry), static_cast<std::int32_t>(i)});
+            list.push_back({std::move(entry), static_cast<std::int32_t>(i), rows[i].index});
     }
     return list;
 }
 
-std::int32_t RowAtPosition(std::int32_t position, std::int32_t listedCount, const std::int32_t* rows,
-                           std::uint32_t rowsInTable)
+std::optional<std::uint32_t> InterfaceAtPosition(std::int32_t position, std::int32_t listedCount,
+                                                 const std::uint32_t* indexes)
 {
-    if (!rows || position < 0 || position >= listedCount)
-        return -1;
-    const std::int32_t row = rows[position];
-    if (row < 0 || static_cast<std::uint32_t>(row) >= rowsInTable)
-        return -1;
-    return row;
+    if (!indexes || position < 0 || position >= listedCount)
+        return std::nullopt;
+    return indexes[position];
 }
 
 } // namespace netstatus

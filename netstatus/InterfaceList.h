@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct InterfaceRowView {
     const unsigned char* description = nullptr;
     std::size_t descriptionCapacity = 0;
     std::uint32_t speed = 0; // bits per second
+    std::uint32_t index = 0; // the interface's index, which stays with it while rows come and go
 };
 
 // " <description cut at 38> <speed in Mb, remainder dropped> Mb", e.g. " PCI Fast Ethernet Adapter 95 Mb".
@@ -33,17 +35,18 @@ bool IsListedEntry(const std::string& entry);
 
 struct ListedInterface {
     std::string text;
-    std::int32_t row = 0; // the table row the entry shows
+    std::int32_t row = 0;     // the table row the entry showed when the list was built
+    std::uint32_t index = 0;  // the interface it shows
 };
 
-// The list entries of a table, in table order: position k of the result shows table row
-// result[k].row. At most `capacity` entries.
+// The list entries of a table, in table order: position k of the result shows the interface
+// result[k].index, at table row result[k].row. At most `capacity` entries.
 std::vector<ListedInterface> BuildInterfaceList(const InterfaceRowView* rows, std::size_t rowCount,
                                                 std::size_t capacity = kMaxListedInterfaces);
 
-// The table row shown at list position `position`, or -1 when there is none to read: a position
-// outside the list, or a row that the table now holds fewer than rowsInTable rows for.
-std::int32_t RowAtPosition(std::int32_t position, std::int32_t listedCount, const std::int32_t* rows,
-                           std::uint32_t rowsInTable);
+// The interface shown at list position `position` (indexes holds one per position), or none for a
+// position outside the list.
+std::optional<std::uint32_t> InterfaceAtPosition(std::int32_t position, std::int32_t listedCount,
+                                                 const std::uint32_t* indexes);
 
 } // namespace netstatus

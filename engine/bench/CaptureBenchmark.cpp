@@ -4,8 +4,9 @@
 // Both receivers are timed on a queue that is already full, so that the receive path is measured and
 // not the sender: each round queues a batch of small datagrams on a loopback UDP socket (the stand-in
 // for the raw socket), then one datagram longer than the 1600-byte buffer, whose receive fails and
-// ends either loop. The timed part of each is the loop and the closing of its socket. The rounds of
-// the two alternate, so that a drift of the machine's speed touches both alike.
+// ends either loop (the worker takes such a datagram as one discarded, so the stand-in turns that
+// failure into a reset for it). The timed part of each is the loop and the closing of its socket.
+// The rounds of the two alternate, so that a drift of the machine's speed touches both alike.
 #include "engine/Capture.h"
 
 #include <algorithm>
@@ -36,6 +37,13 @@ class LoopbackSockets final : public CaptureSocketSource {
 public:
     SOCKET Open() override { return OpenBigBufferSocket(); }
     void Close(SOCKET s) override { ::closesocket(s); }
+    int Receive(SOCKET s, char* buffer, int size) override
+    {
+        const int received = CaptureSocketSource::Receive(s, buffer, size);
+        if (received == SOCKET_ERROR && ::WSAGetLastError() == WSAEMSGSIZE)
+            ::WSASetLastError(WSAECONNRESET);
+        return received;
+    }
 };
 
 unsigned short PortOf(SOCKET s)
@@ -164,7 +172,7 @@ int main()
     // The worker, exactly as a switch-on starts it.
     auto runWorker = [&]() -> double {
         accelerating = 1;
-        WorkerJob worker = {StartCapture().release(), {}, 0};
+        WorkerJob worker = {StartCapture().worker.release(), {}, 0};
         Fill(sender, PortOf(captureSocket.load()));
         if (!Join(::CreateThread(nullptr, 0, &WorkerLoop, &worker, 0, nullptr)) ||
             worker.exitCode != engine::kWorkerReceiveFailed) {

@@ -22,7 +22,7 @@ constexpr unsigned kWorkerReceiveFailed = 1; // a receive (or the wait for one) 
 enum class Received {
     Datagram, // one datagram, discarded
     Nothing,  // none queued: wait for one
-    Failed,   // the socket is unusable (closed, never opened, too long a datagram, ...)
+    Failed,   // the socket is unusable (closed, never opened, reset, its adapter gone, ...)
 };
 
 // The worker's loop over a channel: one receive call per datagram, nothing done with its content.
@@ -68,20 +68,34 @@ public:
     bool Retired() const { return retired_.load(); }
 
     // Worker thread: runs the loop through receiver (the channel itself, or a wrapper that holds the
-    // worker's receive buffer), then closes the socket, on every way out.
-    template <typename Receiver>
-    unsigned Run(Receiver& receiver, const std::atomic<int>& accelerating)
+    // worker's receive buffer), then closes the socket, on every way out. When the loop ended on a
+    // failure while acceleration is still on and this capture is still the current one, it then
+    // calls reportFailure(): a capture that dies is told, one switched off or replaced is not.
+    template <typename Receiver, typename Report>
+    unsigned Run(Receiver& receiver, const std::atomic<int>& accelerating, Report&& reportFailure)
     {
         const unsigned exitCode = RunCaptureLoop(receiver, accelerating, retired_);
         channel_.Close();
+        if (exitCode == kWorkerReceiveFailed && accelerating.load() != 0 && !retired_.load())
+            reportFailure();
         return exitCode;
+    }
+    template <typename Receiver>
+    unsigned Run(Receiver& receiver, const std::atomic<int>& accelerating)
+    {
+        return Run(receiver, accelerating, [] {});
     }
 
     Channel& channel() { return channel_; }
+    // Tells this capture from every other of the run: a report names its capture by it, and the
+    // window takes a report only from the current one.
+    unsigned serial() const { return serial_; }
 
 private:
+    template <typename> friend class CaptureSwitch;
     Channel channel_;
     std::atomic<bool> retired_{false};
+    unsigned serial_ = 0;
 };
 
 // The window thread's handle on the current capture. Switch-on hands it the new capture and it
@@ -95,16 +109,26 @@ public:
     std::shared_ptr<Session> Replace(Channel channel)
     {
         auto next = std::make_shared<Session>(std::move(channel));
-        if (current_)
-            current_->Retire();
+        next->serial_ = ++serials_;
+        RetireCurrent();
         current_ = next;
         return next;
     }
 
+    // A switch-on that could not make a capture: the one before ends all the same, and none is current.
+    void RetireCurrent()
+    {
+        if (current_)
+            current_->Retire();
+        current_.reset();
+    }
+
     const std::shared_ptr<Session>& current() const { return current_; }
+    bool IsCurrent(unsigned serial) const { return current_ && current_->serial() == serial; }
 
 private:
     std::shared_ptr<Session> current_;
+    unsigned serials_ = 0;
 };
 
 } // namespace engine

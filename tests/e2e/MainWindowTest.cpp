@@ -26,6 +26,8 @@ TEST(MainWindow, OpensVisibleCentredWithTheTemplatesTexts)
     EXPECT_EQ(spindrel.ControlText(2), "&Minimize to Tray");
     EXPECT_EQ(spindrel.ControlText(1007), "&Quit Application");
     EXPECT_EQ(spindrel.ControlText(1017), "Connection Type:");
+    EXPECT_EQ(spindrel.ControlText(1001), "State: Stopped\nCapture failed"); // Wine refuses the raw socket
+    EXPECT_EQ(::SendDlgItemMessageA(window, 1001, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_NE(::GetDlgItem(window, 1024), nullptr);
     // The placeholders of the value fields never show.
     for (int id : {1009, 1011, 1012, 1015, 1016, 1022}) {

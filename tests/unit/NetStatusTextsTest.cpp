@@ -83,6 +83,7 @@ TEST(NetStatusList, PositionsMapToAcceptedRowsInTableOrder)
     std::vector<InterfaceRowView> views;
     for (const Row& row : rows)
         views.push_back(row.View());
+    views[4].index = 17;
 
     const auto list = netstatus::BuildInterfaceList(views.data(), views.size());
     ASSERT_EQ(list.size(), 3u);
@@ -94,19 +95,15 @@ TEST(NetStatusList, PositionsMapToAcceptedRowsInTableOrder)
         map[k] = list[k].row;
     EXPECT_EQ(map[0], 0);
     EXPECT_EQ(map[1], 2);
-    EXPECT_EQ(netstatus::RowAtPosition(2, 3, map, 5), 4);
+    EXPECT_EQ(list[2].index, 17u); // the interface itself, wherever its row moves later
 }
 
-TEST(NetStatusList, NoPositionOutsideTheListOrTheTable)
+TEST(NetStatusList, NoPositionOutsideTheList)
 {
-    const std::int32_t map[3] = {0, 2, 4};
-    EXPECT_EQ(netstatus::RowAtPosition(0, 3, map, 5), 0);
-    EXPECT_EQ(netstatus::RowAtPosition(-1, 3, map, 5), -1);
-    EXPECT_EQ(netstatus::RowAtPosition(3, 3, map, 5), -1);
-    EXPECT_EQ(netstatus::RowAtPosition(0, 0, map, 5), -1); // empty list
-    EXPECT_EQ(netstatus::RowAtPosition(2, 3, map, 4), -1); // the table has shrunk below row 4
-    EXPECT_EQ(netstatus::RowAtPosition(0, 3, map, 0), -1); // no table
-    EXPECT_EQ(netstatus::RowAtPosition(0, 3, nullptr, 5), -1);
+    const std::uint32_t indexes[3] = {7, 9, 12};
+    EXPECT_EQ(netstatus::InterfaceAtPosition(2, 3, indexes), 12u);
+    EXPECT_EQ(netstatus::InterfaceAtPosition(-1, 3, indexes), std::nullopt);
+    EXPECT_EQ(netstatus::InterfaceAtPosition(3, 3, indexes), std::nullopt);
 }
 
 TEST(NetStatusList, StopsAtItsCapacityAndMayBeEmpty)

@@ -59,9 +59,9 @@ void SetAddresses(std::initializer_list<const char*> texts)
 // A worker on a thread of the test's own, so that its exit code can be read.
 class Worker {
 public:
-    explicit Worker(std::unique_ptr<CaptureWorker> worker)
+    explicit Worker(CaptureStart start)
     {
-        thread_ = ::CreateThread(nullptr, 0, &Worker::Start, worker.release(), 0, nullptr);
+        thread_ = ::CreateThread(nullptr, 0, &Worker::Start, start.worker.release(), 0, nullptr);
     }
     ~Worker()
     {
@@ -142,11 +142,14 @@ TEST_F(EngineCapture, WorkerDiscardsDatagramsAndEndsWithTheFirstOneAfterSwitchOf
     EXPECT_EQ(captureSocket.load(), INVALID_SOCKET); // never left naming a closed handle
 }
 
-TEST_F(EngineCapture, ReceiveErrorEndsTheWorkerWithOneAndClosesItsSocketOnce)
+TEST_F(EngineCapture, TooLongDatagramsAreDiscardedAndAnyOtherReceiveErrorEndsTheWorker)
 {
     Worker worker(StartCapture());
     const unsigned short port = PortOf(captureSocket.load());
-    SendTo(port, 2000); // longer than the 1600-byte buffer: the receive fails
+    SendTo(port, 2000); // longer than the 1600-byte buffer: one datagram, cut and discarded
+    SendTo(port);
+    EXPECT_EQ(worker.ExitCode(300), STILL_ACTIVE);
+    SendTo(port, kResetDatagramSize);
     EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(engine::kWorkerReceiveFailed));
     EXPECT_EQ(accelerating.load(), 1); // the state stays Activated
     EXPECT_EQ(sockets.StillOpen(), 0);
@@ -163,6 +166,7 @@ TEST_F(EngineCapture, FailedCreationOrBindEndsTheWorkerAtOnceWithoutASecondClose
         EXPECT_EQ(captureSocket.load(), INVALID_SOCKET);
         EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(engine::kWorkerReceiveFailed));
     }
+    EXPECT_EQ(StartCapture().outcome, CaptureOutcome::Failed);
     // An empty table (no local address could be listed) binds nothing.
     SetCaptureSocketSource(&sockets);
     SetAddresses({});
@@ -170,7 +174,7 @@ TEST_F(EngineCapture, FailedCreationOrBindEndsTheWorkerAtOnceWithoutASecondClose
         Worker worker(StartCapture());
         EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(engine::kWorkerReceiveFailed));
     }
-    EXPECT_EQ(sockets.Opened(), 2);
+    EXPECT_EQ(sockets.Opened(), 3);
     EXPECT_EQ(sockets.StillOpen(), 0);
     EXPECT_EQ(sockets.DoubleCloses(), 0);
 
@@ -218,8 +222,11 @@ TEST_F(EngineCapture, SwitchOnAgainEndsTheWaitingWorkerWhichNeverTouchesTheNewSo
     EXPECT_TRUE(WaitFor([&] { return QueuedBytes(secondSocket) == 0; }));
     EXPECT_EQ(second.ExitCode(0), STILL_ACTIVE);
 
+    // Switched off, then a switch-on that fails: the waiting worker ends all the same.
     accelerating = 0;
-    SendTo(port);
+    RefusedSockets refused;
+    SetCaptureSocketSource(&refused);
+    StartCapture();
     EXPECT_EQ(second.ExitCode(), static_cast<DWORD>(engine::kWorkerStopped));
     EXPECT_EQ(sockets.StillOpen(), 0);
     EXPECT_EQ(sockets.DoubleCloses(), 0);

@@ -10,6 +10,9 @@
 
 namespace engine_test {
 
+// A datagram of this size makes the stand-in's receive fail as on a reset socket (the adapter gone).
+constexpr int kResetDatagramSize = 7;
+
 // Opens loopback UDP sockets and keeps account of every open and close.
 class LoopbackSockets final : public CaptureSocketSource, public test_support::HandleLedger<SOCKET> {
 public:
@@ -24,6 +27,13 @@ public:
     {
         Closing(s);
         ::closesocket(s);
+    }
+    int Receive(SOCKET s, char* buffer, int size) override
+    {
+        const int received = CaptureSocketSource::Receive(s, buffer, size);
+        if (received == kResetDatagramSize)
+            ::WSASetLastError(WSAENETRESET);
+        return received == kResetDatagramSize ? SOCKET_ERROR : received;
     }
 };
 

@@ -1,6 +1,6 @@
-// The main window's toggle and accelerated-time clock under Wine, where raw sockets are refused:
-// the window shows Activated all the same and the clock runs, stops and goes on. Then a thousand
-// clicks on the toggle, with loopback sockets standing in for the raw ones.
+// The main window's toggle and accelerated-time clock under Wine, with stand-ins for the raw sockets
+// and the address table: Activated only while a capture runs, the clock running, stopping and going
+// on; a start before the network is up, a capture that dies, then a thousand clicks on the toggle.
 #include "app/SpindrelDlg.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +62,16 @@ std::string NextClock(HWND window, const std::string& before, int timeout = 4000
     return before;
 }
 
+// The address table that each switch-on reads: none until the network is up, then loopback.
+bool networkUp = false;
+DWORD WINAPI Addresses(PMIB_IPADDRTABLE table, PULONG, BOOL)
+{
+    table->dwNumEntries = networkUp ? 1 : 0;
+    table->table[0] = MIB_IPADDRROW{};
+    table->table[0].dwAddr = ::inet_addr("127.0.0.1");
+    return NO_ERROR;
+}
+
 std::string OneSecondAfter(const std::string& text)
 {
     int hours = 0, minutes = 0, seconds = 0;
@@ -72,16 +82,18 @@ std::string OneSecondAfter(const std::string& text)
     return clock_rule::Format(h, m, s);
 }
 
-TEST(EngineWindow, ActivatedWithRawSocketsRefusedClockRunsAndAThousandClicksLeaveOneCapture)
+TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCapture)
 {
     WSADATA data;
     ::WSAStartup(MAKEWORD(1, 1), &data);
+    engine_test::LoopbackSockets sockets;
+    SetCaptureSocketSource(&sockets);
+    SetIpAddrTableQuery(&Addresses);
     WatchedDialog dialog;
 
     // Driven from a second thread while the dialog's own loop runs.
     std::string firstTick, stoppedCaption, frozenAt, stillFrozen, resumedCaption, resumed;
     int stoppedCheck = -1, stoppedFlag = -1, resumedFlag = -1;
-    engine_test::LoopbackSockets sockets;
     std::string afterClicksCaption;
     int afterClicksCheck = -1, threadsBefore = 0;
     bool settled = false, allEnded = false;
@@ -92,6 +104,9 @@ TEST(EngineWindow, ActivatedWithRawSocketsRefusedClockRunsAndAThousandClicksLeav
         if (!window)
             return;
         const HWND toggle = ::GetDlgItem(window, IDC_ACCELERATE);
+        // Started before the network was up: the first click once it is up takes its address.
+        networkUp = true;
+        ::SendMessageA(toggle, BM_CLICK, 0, 0);
         firstTick = NextClock(window, " 0 hrs :  0 mins :  0 secs");
 
         ::SendMessageA(toggle, BM_CLICK, 0, 0); // off
@@ -106,12 +121,28 @@ TEST(EngineWindow, ActivatedWithRawSocketsRefusedClockRunsAndAThousandClicksLeav
         resumedFlag = accelerating.load();
         resumed = NextClock(window, frozenAt);
 
+        // The capture dies while on: within a second the window shows it, and the clock stops.
+        engine_test::SendTo(engine_test::PortOf(captureSocket.load()), engine_test::kResetDatagramSize);
+        EXPECT_TRUE(engine_test::WaitFor(
+            [&] { return Text(window, IDC_ACCELERATE) == "State: Stopped\nCapture failed"; }, 1000));
+        EXPECT_EQ(::SendMessageA(toggle, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        EXPECT_EQ(accelerating.load(), 0);
+        const std::string failedAt = Text(window, IDC_ACCELERATED_TIME);
+        EXPECT_EQ(NextClock(window, failedAt, 1600), failedAt);
+
+        // On, off, and then that capture dies: nothing is told.
+        ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        ::Sleep(200); // the worker waits in its loop
+        ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        engine_test::SendTo(engine_test::PortOf(captureSocket.load()), engine_test::kResetDatagramSize);
+        EXPECT_TRUE(engine_test::WaitFor([&] { return sockets.StillOpen() == 0; }));
+        ::Sleep(300);
+        EXPECT_EQ(Text(window, IDC_ACCELERATE), "State: Stopped\nPush to activate acceleration");
+
         // A thousand clicks through the window's own handler, with loopback sockets for captures.
         // They end where they began: switched on, with one worker.
-        SetCaptureSocketSource(&sockets);
-        std::snprintf(localAddresses[0].text, sizeof localAddresses[0].text, "%s", "127.0.0.1");
-        localAddressCount = 1;
-        threadsBefore = engine_test::ThreadCount();
+        ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        threadsBefore = engine_test::ThreadCount() - 1;
         for (int i = 0; i < 1000; ++i)
             ::SendMessageA(toggle, BM_CLICK, 0, 0);
         afterClicksCaption = Text(window, IDC_ACCELERATE);
@@ -133,10 +164,10 @@ TEST(EngineWindow, ActivatedWithRawSocketsRefusedClockRunsAndAThousandClicksLeav
     driver.join();
     ASSERT_NE(openedWindow.load(), nullptr) << "DoModal gave " << result << " error " << ::GetLastError();
 
-    EXPECT_EQ(dialog.caption, "State: Activated\nPush to stop");
-    EXPECT_EQ(dialog.check, BST_CHECKED);
+    EXPECT_EQ(dialog.caption, "State: Stopped\nCapture failed");
+    EXPECT_EQ(dialog.check, BST_UNCHECKED);
     EXPECT_EQ(dialog.clock, " 0 hrs :  0 mins :  0 secs");
-    EXPECT_EQ(dialog.flag, 1);
+    EXPECT_EQ(dialog.flag, 0);
     EXPECT_EQ(firstTick, "  0 hrs :  0 mins :  1 secs");
 
     EXPECT_EQ(stoppedCaption, "State: Stopped\nPush to activate acceleration");
@@ -153,9 +184,10 @@ TEST(EngineWindow, ActivatedWithRawSocketsRefusedClockRunsAndAThousandClicksLeav
     EXPECT_EQ(afterClicksCheck, BST_CHECKED);
     EXPECT_TRUE(settled) << sockets.StillOpen() << " capture sockets open after 1000 clicks";
     EXPECT_TRUE(allEnded) << sockets.StillOpen() << " capture sockets open at the end";
-    EXPECT_EQ(sockets.Opened(), 500);
+    EXPECT_EQ(sockets.Opened(), 505);
     EXPECT_EQ(sockets.DoubleCloses(), 0);
     SetCaptureSocketSource(nullptr);
+    SetIpAddrTableQuery(nullptr);
 }
 
 } // namespace

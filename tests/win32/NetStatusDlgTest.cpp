@@ -31,7 +31,7 @@ public:
     using CSpindrelDlg::connectedTimeText;
     using CSpindrelDlg::ifTable;
     using CSpindrelDlg::interfaceCombo;
-    using CSpindrelDlg::interfaceRows;
+    using CSpindrelDlg::interfaceIndexes;
     using CSpindrelDlg::ReadSelectedRow;
     using CSpindrelDlg::RefreshStatus;
     using CSpindrelDlg::selectedInterface;
@@ -102,7 +102,9 @@ FakeTable fake;
 
 MIB_IFROW MakeRow(const char* description, DWORD speed, DWORD inOctets = 0, DWORD outOctets = 0)
 {
+    static DWORD lastIndex = 0;
     MIB_IFROW row{};
+    row.dwIndex = ++lastIndex;
     const std::size_t length = std::strlen(description);
     std::memcpy(row.bDescr, description, length < sizeof row.bDescr ? length : sizeof row.bDescr - 1);
     row.dwDescrLen = static_cast<DWORD>(length);
@@ -382,7 +384,7 @@ TEST_F(NetStatusTest, ChoosingAnotherInterfaceStoresItsPosition)
     Run(1, [](NetStatusDlg& dlg) {
         EXPECT_EQ(dlg.Entries(), (std::vector<std::string>{" Ethernet 95 Mb", " Wireless 51 Mb", " Bluetooth PAN 2 Mb"}));
         EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), 1);
-        EXPECT_EQ(dlg.interfaceRows[2], 4);
+        EXPECT_EQ(dlg.interfaceIndexes[2], fake.rows[4].dwIndex);
         DWORD stored = 0;
 
         dlg.Choose(1); // the entry already selected
@@ -399,6 +401,13 @@ TEST_F(NetStatusTest, ChoosingAnotherInterfaceStoresItsPosition)
         EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), "");
         dlg.RefreshStatus();
         EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 24 ");
+
+        // An adapter listed before it goes and another comes: the counters follow the chosen one.
+        fake.rows.erase(fake.rows.begin());
+        fake.rows.push_back(MakeRow("Docking station", 100000000, 98, 99));
+        fake.rows[3].dwOutOctets = 25;
+        dlg.RefreshStatus();
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 25 ");
 
         dlg.Choose(0);
         ASSERT_TRUE(StoredChoice::Read(stored));

@@ -1,0 +1,55 @@
+// The offer of administrator rights seen from another program, on a build whose capture sockets are
+// refused as without those rights (under Wine the real program's raw socket fails otherwise).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/SpindrelProcess.h"
+
+namespace {
+
+// A message box: a dialog box of the process that has an owner (the main window).
+HWND Box(const e2e::SpindrelProcess& spindrel)
+{
+    return e2e::FindProcessWindow(spindrel.ProcessId(), "#32770", nullptr,
+                                  [](HWND box) { return ::GetWindow(box, GW_OWNER) != nullptr; });
+}
+
+TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
+{
+    const std::string folder = e2e::OwnFolder() + "norights\\", settings = folder + "SpindrelWithoutRights.ini";
+    ::DeleteFileA(settings.c_str());
+    e2e::SpindrelProcess spindrel(folder + "SpindrelWithoutRights.exe");
+    ASSERT_TRUE(spindrel.Start("", folder));
+    const HWND window = spindrel.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    const std::string needsRights = "State: Stopped\nNeeds administrator rights";
+    EXPECT_EQ(spindrel.ControlText(1001), needsRights);
+    ::Sleep(500);
+    EXPECT_EQ(Box(spindrel), nullptr); // the start asks nothing
+
+    for (const int answer : {IDNO, IDYES}) {
+        ::PostMessageA(::GetDlgItem(window, 1001), BM_CLICK, 0, 0);
+        HWND box = nullptr;
+        char text[256] = {}; // once the box has its text
+        ASSERT_TRUE(e2e::WaitUntil(
+            [&] { return (box = Box(spindrel)) && ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0; }));
+        EXPECT_STREQ(text, "Acceleration captures network traffic, which needs administrator rights.\n\n"
+                           "Restart Spindrel as administrator?");
+        ::PostMessageA(box, WM_COMMAND, answer, 0);
+        EXPECT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(box); }));
+        if (answer == IDNO) {
+            EXPECT_EQ(spindrel.ControlText(1001), needsRights);
+        }
+    }
+
+    // Yes: the same program starts again through "runas", and this copy ends as "&Exit" ends it.
+    EXPECT_TRUE(spindrel.WaitForExit(15000));
+    EXPECT_NE(::GetFileAttributesA(settings.c_str()), INVALID_FILE_ATTRIBUTES);
+    HWND second = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil([&] { return (second = ::FindWindowA("#32770", "Spindrel")) != nullptr; }, 15000));
+    ::PostMessageA(second, WM_COMMAND, 32786, 0);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(second); }));
+}
+
+} // namespace
