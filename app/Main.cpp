@@ -24,7 +24,10 @@ extern "C" int WinMainCRTStartup();
 // stack-protector guard gets its random value, before the first protected function runs.
 extern "C" __attribute__((no_stack_protector)) int SpindrelStartup()
 {
-    RestrictLibrarySearch();
+    // Where even the current directory cannot be taken out of the search (no such call on this
+    // system) there is nothing more to do at this point: each library the program loads itself
+    // is still named in the system folder.
+    (void)RestrictLibrarySearch();
     SeedStackGuard();
     return WinMainCRTStartup();
 }

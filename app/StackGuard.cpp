@@ -1,6 +1,7 @@
 #include "app/StackGuard.h"
 
 #include <windows.h>
+#include <ntsecapi.h>
 
 #include <cstdint>
 
@@ -20,7 +21,6 @@ namespace {
 
 constexpr DWORD kStackBufferOverrun = 0xC0000409; // STATUS_STACK_BUFFER_OVERRUN
 
-using RtlGenRandomFunction = BOOLEAN(WINAPI*)(PVOID buffer, ULONG length);
 
 // A corrupted stack or an overflowing buffer: nothing of the process can be trusted any more, so it
 // ends at once, with the status Windows gives such an end, and runs none of its own code on the way.
@@ -36,7 +36,7 @@ using RtlGenRandomFunction = BOOLEAN(WINAPI*)(PVOID buffer, ULONG length);
 __attribute__((no_stack_protector)) void SeedStackGuard()
 {
     // advapi32 is in the import table; its SystemFunction036 is RtlGenRandom.
-    const auto generate = ProcAddress<RtlGenRandomFunction>(::GetModuleHandleA("advapi32.dll"), "SystemFunction036");
+    const auto generate = system_library::advapi.Entry<decltype(&::SystemFunction036)>("SystemFunction036");
     std::uintptr_t value = 0;
     if (!generate || !generate(&value, sizeof value) || value == 0) {
         // Without the generator: what changes from start to start, as the system's own start-up does.

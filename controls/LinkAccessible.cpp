@@ -12,8 +12,8 @@
 
 namespace {
 
-SystemLibrary accessibility{"oleacc.dll"};
-SystemLibrary automation{"oleaut32.dll"};
+SystemLibrary& accessibility = system_library::accessibility;
+SystemLibrary& automation = system_library::automation;
 
 BSTR AllocString(const std::wstring& text)
 {

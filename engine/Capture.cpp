@@ -44,8 +44,7 @@ std::atomic<CaptureSocketSource*> socketSource{&rawSockets};
 // Window's thread only.
 DWORD WINAPI SystemIpAddrTable(PMIB_IPADDRTABLE table, PULONG size, BOOL order)
 {
-    static SystemLibrary ipHelper{"Iphlpapi.dll"};
-    static const auto query = ipHelper.Entry<IpAddrTableQuery>("GetIpAddrTable");
+    static const auto query = system_library::ipHelper.Entry<decltype(&::GetIpAddrTable)>("GetIpAddrTable");
     return query ? query(table, size, order) : ERROR_NOT_SUPPORTED;
 }
 std::atomic<IpAddrTableQuery> addressQuery{&SystemIpAddrTable};

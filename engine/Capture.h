@@ -53,7 +53,7 @@ CaptureSocketSource* SetCaptureSocketSource(CaptureSocketSource* source);
 
 // Replaces GetIpAddrTable for BuildLocalAddressTable and returns the previous query; null brings the
 // system's back. For tests of a failing or oversized address table.
-using IpAddrTableQuery = DWORD(WINAPI*)(PMIB_IPADDRTABLE table, PULONG size, BOOL order);
+using IpAddrTableQuery = decltype(&::GetIpAddrTable);
 IpAddrTableQuery SetIpAddrTableQuery(IpAddrTableQuery query);
 
 // One capture's socket and the two events its worker waits on: a datagram queued, or the capture

@@ -12,28 +12,24 @@ namespace {
 // OLE Automation's string and variant functions are needed only once there is a component to
 // call. Without one (a component that is not installed) the library is never loaded; with one it
 // is loaded from the system folder at the first call.
-SystemLibrary automation{"oleaut32.dll"};
-
-using SysAllocStringFunction = BSTR(WINAPI*)(const OLECHAR* text);
-using SysFreeStringFunction = void(WINAPI*)(BSTR text);
-using VariantClearFunction = HRESULT(WINAPI*)(VARIANTARG* variant);
+SystemLibrary& automation = system_library::automation;
 
 BSTR AllocString(const OLECHAR* text)
 {
-    static const auto allocate = automation.Entry<SysAllocStringFunction>("SysAllocString");
+    static const auto allocate = automation.Entry<decltype(&::SysAllocString)>("SysAllocString");
     return allocate ? allocate(text) : nullptr;
 }
 
 void FreeString(BSTR text)
 {
-    static const auto release = automation.Entry<SysFreeStringFunction>("SysFreeString");
+    static const auto release = automation.Entry<decltype(&::SysFreeString)>("SysFreeString");
     if (text && release)
         release(text);
 }
 
 void ClearVariant(VARIANTARG* variant)
 {
-    static const auto clear = automation.Entry<VariantClearFunction>("VariantClear");
+    static const auto clear = automation.Entry<decltype(&::VariantClear)>("VariantClear");
     if (clear)
         clear(variant);
 }

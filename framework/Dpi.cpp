@@ -7,21 +7,10 @@ namespace dpi {
 
 namespace {
 
-using GetDpiForWindowCall = UINT(WINAPI*)(HWND window);
-using GetSystemMetricsForDpiCall = int(WINAPI*)(int index, UINT dpi);
-using LoadIconWithScaleDownCall = HRESULT(WINAPI*)(HINSTANCE module, PCWSTR name, int cx, int cy, HICON* icon);
-
-// A function of a system library that is already loaded, or null where the system lacks it.
-template <typename Function>
-Function Lookup(const char* library, const char* name)
-{
-    return ProcAddress<Function>(::GetModuleHandleA(library), name);
-}
-
 // Windows 10 1607 and later.
-GetDpiForWindowCall SystemWindowDpi()
+WindowDpiQuery SystemWindowDpi()
 {
-    static const auto call = Lookup<GetDpiForWindowCall>("user32.dll", "GetDpiForWindow");
+    static const auto call = system_library::user.Entry<decltype(&::GetDpiForWindow)>("GetDpiForWindow");
     return call;
 }
 
@@ -44,7 +33,7 @@ UINT ForWindow(HWND window)
         UINT value = 0;
         if (windowDpiQuery)
             value = windowDpiQuery(window);
-        else if (const GetDpiForWindowCall call = SystemWindowDpi())
+        else if (const WindowDpiQuery call = SystemWindowDpi())
             value = call(window);
         if (value > 0)
             return value;
@@ -55,7 +44,7 @@ UINT ForWindow(HWND window)
 int SystemMetric(int index, UINT dpi)
 {
     // Windows 10 1607 and later.
-    static const auto call = Lookup<GetSystemMetricsForDpiCall>("user32.dll", "GetSystemMetricsForDpi");
+    static const auto call = system_library::user.Entry<decltype(&::GetSystemMetricsForDpi)>("GetSystemMetricsForDpi");
     if (call)
         return call(index, dpi);
     // Older systems have one scale, the screen's: their metrics are drawn for it.
@@ -68,7 +57,7 @@ HICON LoadScaledIcon(HINSTANCE module, UINT id, int cx, int cy)
 {
     // Vista and later (common controls 6): an icon without an image of this size is scaled down
     // from a larger one, which stays sharper than one scaled up.
-    static const auto scaleDown = Lookup<LoadIconWithScaleDownCall>("comctl32.dll", "LoadIconWithScaleDown");
+    static const auto scaleDown = system_library::commonControls.Entry<decltype(&::LoadIconWithScaleDown)>("LoadIconWithScaleDown");
     HICON icon = nullptr;
     if (scaleDown && SUCCEEDED(scaleDown(module, MAKEINTRESOURCEW(id), cx, cy, &icon)) && icon)
         return icon;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "framework/Handles.h"
+#include "framework/SystemLibrary.h"
 
 namespace dpi {
 
@@ -63,7 +64,7 @@ private:
 
 // Replaces the per-window query (GetDpiForWindow) and returns the previous one; null brings the
 // system's back. Tests move windows to another scale through it.
-using WindowDpiQuery = UINT(WINAPI*)(HWND window);
+using WindowDpiQuery = decltype(&::GetDpiForWindow);
 WindowDpiQuery SetWindowDpiQuery(WindowDpiQuery query);
 
 } // namespace dpi

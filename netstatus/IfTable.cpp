@@ -16,11 +16,9 @@ namespace {
 
 // WinINet is first needed at the first refresh tick, not at start-up: it is loaded then, from the
 // system folder, and kept for the rest of the process.
-SystemLibrary internetLibrary{"wininet.dll"};
-
 BOOL WINAPI InternetConnectedState(LPDWORD flags, DWORD reserved)
 {
-    static const auto query = internetLibrary.Entry<ConnectedStateFunction>("InternetGetConnectedState");
+    static const auto query = system_library::internet.Entry<ConnectedStateFunction>("InternetGetConnectedState");
     if (query)
         return query(flags, reserved);
     // Without the library there is no connection to report.
@@ -37,27 +35,12 @@ namespace {
 
 IpHelperLoader installedLoader = nullptr;
 
-// The library, loaded on first use and released when the process ends; the entry points taken
-// from it are cleared first so that nothing can call into a released library.
-struct IpHelperLibrary {
-    UniqueModule module;
-    ~IpHelperLibrary()
-    {
-        getIfTableEntry = nullptr;
-        getNumberOfInterfacesEntry = nullptr;
-    }
-};
-
+// The library is loaded on first use and kept until the process ends, which releases it.
 IpHelperEntries LoadFromLibrary()
 {
-    static IpHelperLibrary library;
-    if (!library.module)
-        library.module.reset(LoadSystemLibrary("Iphlpapi.dll"));
-    if (!library.module)
-        return {};
     IpHelperEntries entries;
-    entries.getIfTable = ProcAddress<GetIfTableFunction>(library.module.get(), "GetIfTable");
-    entries.getNumberOfInterfaces = ProcAddress<GetNumberOfInterfacesFunction>(library.module.get(), "GetNumberOfInterfaces");
+    entries.getIfTable = system_library::ipHelper.Entry<GetIfTableFunction>("GetIfTable");
+    entries.getNumberOfInterfaces = system_library::ipHelper.Entry<GetNumberOfInterfacesFunction>("GetNumberOfInterfaces");
     return entries;
 }
 

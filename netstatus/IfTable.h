@@ -6,12 +6,13 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
+#include <wininet.h>
 
 namespace netstatus {
 
-using GetIfTableFunction = DWORD(WINAPI*)(PMIB_IFTABLE table, PULONG size, BOOL sorted);
-using GetNumberOfInterfacesFunction = DWORD(WINAPI*)(PDWORD count);
-using ConnectedStateFunction = BOOL(WINAPI*)(LPDWORD flags, DWORD reserved);
+using GetIfTableFunction = decltype(&::GetIfTable);
+using GetNumberOfInterfacesFunction = decltype(&::GetNumberOfInterfaces);
+using ConnectedStateFunction = decltype(&::InternetGetConnectedState);
 
 // "GetIfTable" and "GetNumberOfInterfaces" of "Iphlpapi.dll"; null until LoadIpHelper finds them.
 // The second one is required to be there but never called.
