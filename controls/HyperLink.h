@@ -16,6 +16,7 @@
 // high-contrast theme it draws in the system's colours.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -27,8 +28,7 @@
 
 // Replaces ShellExecuteA for the links' openings and returns the previous call; null brings the
 // shell's back. Tests open no browser through it.
-using ShellOpenCall = HINSTANCE(WINAPI*)(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
-                                         INT show);
+using ShellOpenCall = decltype(&::ShellExecuteA);
 ShellOpenCall SetLinkShellOpen(ShellOpenCall call);
 
 // Replaces the question "is a high-contrast theme on?" (SPI_GETHIGHCONTRAST) and returns the

@@ -19,7 +19,7 @@
 
 // Replaces Shell_NotifyIconA for every tray icon and returns the previous call; null brings the
 // shell's back. Tests watch and refuse the calls through it.
-using NotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
+using NotifyIconCall = decltype(&::Shell_NotifyIconA);
 NotifyIconCall SetNotifyIconCall(NotifyIconCall call);
 
 class CSystemTray : public CWnd {
