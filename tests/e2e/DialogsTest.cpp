@@ -87,7 +87,8 @@ TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLi
 {
     prefs_test::KeptKey client("Software\\Tarvo");
     ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tarvo");
-    SpindrelProcess spindrel;
+    // A build whose capture runs, so that acceleration is on after the start.
+    SpindrelProcess spindrel(e2e::OwnFolder() + "capturing\\SpindrelCapturing.exe");
     ASSERT_TRUE(spindrel.Start());
     HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
