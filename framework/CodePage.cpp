@@ -99,22 +99,43 @@ std::string FromWide(std::wstring_view text, UINT codePage, bool* exact)
     return narrow;
 }
 
+namespace {
+
+// The short (8.3) form of an existing path in `codePage`, when the system has one that code page
+// holds.
+bool ShortForm(const std::wstring& path, UINT codePage, std::string& narrow)
+{
+    const DWORD needed = ::GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0)
+        return false;
+    std::vector<wchar_t> shortPath(needed);
+    const DWORD length = ::GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+    if (length == 0 || length >= needed)
+        return false;
+    bool exact = true;
+    narrow = FromWide(std::wstring_view(shortPath.data(), length), codePage, &exact);
+    return exact;
+}
+
+} // namespace
+
 std::string PathFromWide(const std::wstring& path, UINT codePage)
 {
     bool exact = true;
-    std::string narrow = FromWide(path, codePage, &exact);
+    const std::string narrow = FromWide(path, codePage, &exact);
     if (exact)
         return narrow;
-    const DWORD needed = ::GetShortPathNameW(path.c_str(), nullptr, 0);
-    if (needed > 0) {
-        std::vector<wchar_t> shortPath(needed);
-        const DWORD length = ::GetShortPathNameW(path.c_str(), shortPath.data(), needed);
-        if (length > 0 && length < needed) {
-            std::string shortNarrow = FromWide(std::wstring_view(shortPath.data(), length), codePage, &exact);
-            if (exact)
-                return shortNarrow;
-        }
+    // The folders in their short form and the file's own name as it is, where the code page
+    // holds that name: files named after it (the settings file) keep their long names.
+    std::string shortPath;
+    const std::size_t slash = path.rfind(L'\\');
+    if (slash != std::wstring::npos && slash > 0) {
+        const std::string name = FromWide(std::wstring_view(path).substr(slash), codePage, &exact);
+        if (exact && ShortForm(path.substr(0, slash), codePage, shortPath))
+            return shortPath + name;
     }
+    if (ShortForm(path, codePage, shortPath))
+        return shortPath;
     return narrow; // no short form the code page holds: the characters it lacks are lost, as ever
 }
 

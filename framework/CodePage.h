@@ -32,8 +32,9 @@ std::wstring ToWide(std::string_view text, UINT codePage = CP_ACP, bool* exact =
 std::string FromWide(std::wstring_view text, UINT codePage = CP_ACP, bool* exact = nullptr);
 
 // A path the system gave in UTF-16, as 8-bit text of `codePage`: as it is when every character
-// has a form there; else its short (8.3) form when the system has one that does; else as the
-// conversion gives it. `codePage` is the process's own; a test may name another.
+// has a form there; else in its short (8.3) form when the system has one that does, with the
+// file's own name kept where the code page holds it; else as the conversion gives it. The path
+// must exist. `codePage` is the process's own; a test may name another.
 std::string PathFromWide(const std::wstring& path, UINT codePage = CP_ACP);
 
 // The full path of a module (null: the executable), however long; empty when the system cannot
