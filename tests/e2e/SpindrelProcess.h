@@ -67,6 +67,10 @@ bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
     return true;
 }
 
+// The path of the module of that name (the exe's own file name too) in the process, or "" when
+// it is not loaded.
+std::string ModulePath(DWORD processId, const char* name);
+
 // A top-level window of the given process with this class and caption (null: any) that accept,
 // when given, takes; or null.
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption,

@@ -59,18 +59,6 @@ std::string TempFolder()
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    EXPECT_TRUE(file << text) << path;
-}
-
 std::string ReadString(const char* key, const char* name)
 {
     const StoredValue value = ReadValue(key, name);
@@ -110,37 +98,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000)
         if (::GetTickCount() - begin >= timeoutMs)
             return false;
     return true;
-}
-
-struct Shortcut {
-    std::string target, folder;
-};
-
-// What a shortcut starts, read through the shell's own IShellLink.
-Shortcut ReadShortcut(const std::string& path)
-{
-    Shortcut link{"<unreadable>", "<unreadable>"};
-    ::CoInitialize(nullptr);
-    IShellLinkA* shellLink = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                     reinterpret_cast<void**>(&shellLink)))) {
-        IPersistFile* file = nullptr;
-        wchar_t widePath[MAX_PATH] = {};
-        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            SUCCEEDED(file->Load(widePath, STGM_READ))) {
-            char text[MAX_PATH] = {};
-            shellLink->GetPath(text, sizeof text, nullptr, 0);
-            link.target = text;
-            shellLink->GetWorkingDirectory(text, sizeof text);
-            link.folder = text;
-        }
-        if (file)
-            file->Release();
-        shellLink->Release();
-    }
-    ::CoUninitialize();
-    return link;
 }
 
 // The main windows of the running Spindrel processes (a "Spindrel" dialog with the toggle) and

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/SpindrelDlg.h"
+#include "framework/CodePage.h"
 #include "res/resource.h"
 #include "tests/win32/PreferencesSupport.h"
 
@@ -225,12 +226,12 @@ public:
     CurrentDirectory& operator=(const CurrentDirectory&) = delete;
 
 private:
-    char saved_[MAX_PATH + 1] = {};
+    char saved_[MAX_PATH * 3] = {};
 };
 
 std::string TempFolder()
 {
-    char path[MAX_PATH] = {};
+    char path[MAX_PATH * 3] = {};
     const DWORD length = ::GetTempPathA(sizeof path, path);
     std::string folder(path, length < sizeof path ? length : 0);
     if (!folder.empty() && folder.back() == '\\')
@@ -238,83 +239,21 @@ std::string TempFolder()
     return folder;
 }
 
-TEST_F(Preferences, RunAtStartupStoresTheShortcutOfTheCurrentDirectoryAndTheCheckMirrorsTheValue)
-{
-    CurrentDirectory keep;
-    const std::string folder = TempFolder() + "\\Spindrel App";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
-
-    PrefsDlg dialog;
-    dialog.Run([&](PrefsDlg& dlg) {
-        dlg.ToggleRunAtStartup();
-        const std::string expected = "\"" + folder + "\\Spindrel.lnk\" -tray";
-        StoredValue value = ReadValue(runKey, "Spindrel");
-        ASSERT_TRUE(value.exists);
-        EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
-        ASSERT_EQ(value.data.size(), expected.size() + 1) << "the NUL is counted";
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(value.data.data())), expected);
-        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
-
-        dlg.ToggleRunAtStartup();
-        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
-        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
-
-        // On again, then deleted by another program before the menu opens; a value of any type
-        // counts as there.
-        dlg.ToggleRunAtStartup();
-        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
-        DeleteValue(runKey, "Spindrel");
-        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
-        EXPECT_FALSE(dlg.runAtStartup);
-        WriteDword(runKey, "Spindrel", 0);
-        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
-        EXPECT_TRUE(dlg.runAtStartup);
-    });
-    ::SetCurrentDirectoryA(TempFolder().c_str());
-    ::RemoveDirectoryA(folder.c_str());
-}
-
-TEST_F(Preferences, RunAtStartupStoresNothingWhenTheShortcutsPathWouldNotFit)
-{
-    // A directory of 246 characters: the shortcut's path would take 259 of the 256 bytes.
-    CurrentDirectory keep;
-    std::vector<std::string> made;
-    std::string folder = TempFolder();
-    while (folder.size() < 246) {
-        const std::size_t step = std::min<std::size_t>(40, 246 - folder.size());
-        folder += "\\" + std::string(step - 1, 'd');
-        ::CreateDirectoryA(folder.c_str(), nullptr);
-        made.push_back(folder);
-    }
-    ASSERT_EQ(folder.size(), 246u);
-    ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
-
-    PrefsDlg dialog;
-    dialog.Run([](PrefsDlg& dlg) {
-        dlg.ToggleRunAtStartup();
-        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
-        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
-    });
-    ::SetCurrentDirectoryA(TempFolder().c_str());
-    for (auto it = made.rbegin(); it != made.rend(); ++it)
-        ::RemoveDirectoryA(it->c_str());
-}
-
-// ---- Starting Tarvo.
-
-// Closes every error dialog of this thread as it comes up, and counts them.
-class ErrorDialogWatch {
+// Closes every dialog of this thread with this caption, but the main window, as it comes up, and
+// counts them; `message` is the text of the last one's control `textId`.
+class DialogWatch {
 public:
-    ErrorDialogWatch()
+    DialogWatch(const char* caption, int textId)
     {
         count = 0;
         message.clear();
-        timer_ = ::SetTimer(nullptr, 0, 20, &ErrorDialogWatch::Look);
+        caption_ = caption;
+        textId_ = textId;
+        timer_ = ::SetTimer(nullptr, 0, 20, &DialogWatch::Look);
     }
-    ~ErrorDialogWatch() { ::KillTimer(nullptr, timer_); }
-    ErrorDialogWatch(const ErrorDialogWatch&) = delete;
-    ErrorDialogWatch& operator=(const ErrorDialogWatch&) = delete;
+    ~DialogWatch() { ::KillTimer(nullptr, timer_); }
+    DialogWatch(const DialogWatch&) = delete;
+    DialogWatch& operator=(const DialogWatch&) = delete;
 
     static int count;
     static std::string message;
@@ -324,22 +263,104 @@ private:
     {
         char caption[32] = {};
         ::GetWindowTextA(hwnd, caption, sizeof caption);
-        if (std::strcmp(caption, "Error") != 0 || ::GetPropA(hwnd, "closing"))
+        if (caption_ != caption || ::GetDlgItem(hwnd, IDC_ACCELERATE) || ::GetPropA(hwnd, "closing"))
             return TRUE;
         ::SetPropA(hwnd, "closing", reinterpret_cast<HANDLE>(1));
         ++count;
-        char text[256] = {};
-        ::GetDlgItemTextA(hwnd, IDC_ERROR_MESSAGE, text, sizeof text);
+        char text[1024] = {};
+        ::GetDlgItemTextA(hwnd, textId_, text, sizeof text);
         message = text;
         ::PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return TRUE;
     }
     static void CALLBACK Look(HWND, UINT, UINT_PTR, DWORD) { ::EnumThreadWindows(::GetCurrentThreadId(), &Close, 0); }
 
+    static std::string caption_;
+    static int textId_;
     UINT_PTR timer_ = 0;
 };
-int ErrorDialogWatch::count = 0;
-std::string ErrorDialogWatch::message;
+int DialogWatch::count = 0;
+std::string DialogWatch::message;
+std::string DialogWatch::caption_;
+int DialogWatch::textId_ = 0;
+
+// "Run at &Startup" in this test's own folder, where the shortcut goes: beside the executable.
+class RunAtStartup : public Preferences {
+protected:
+    void SetUp() override
+    {
+        Preferences::SetUp();
+        Clean();
+    }
+    void TearDown() override { Clean(); }
+    void Clean()
+    {
+        ::RemoveDirectoryA(link.c_str());
+        ::DeleteFileA(link.c_str());
+    }
+
+    const std::string exe = code_page::ModuleFileName();
+    const std::string folder = exe.substr(0, exe.rfind('\\'));
+    const std::string link = folder + "\\Spindrel.lnk";
+};
+
+TEST_F(RunAtStartup, StoresTheShortcutBesideTheExecutableMadeWhenMissingAndTheCheckMirrorsTheValue)
+{
+    CurrentDirectory keep;
+    ASSERT_TRUE(::SetCurrentDirectoryA(TempFolder().c_str())); // started from elsewhere
+
+    PrefsDlg dialog;
+    dialog.Run([&](PrefsDlg& dlg) {
+        dlg.ToggleRunAtStartup();
+        const std::string expected = "\"" + link + "\" -tray";
+        StoredValue value = ReadValue(runKey, "Spindrel");
+        ASSERT_TRUE(value.exists);
+        EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+        ASSERT_EQ(value.data.size(), expected.size() + 1) << "the NUL is counted";
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(value.data.data())), expected);
+        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
+        // The shortcut made as the setup makes it: the executable, started in its own folder.
+        const Shortcut made = ReadShortcut(link);
+        EXPECT_EQ(made.target, exe);
+        EXPECT_EQ(made.folder, folder);
+
+        dlg.ToggleRunAtStartup();
+        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
+
+        // On again over a shortcut of the user's, which stays as it is; then the value deleted by
+        // another program before the menu opens; a value of any type counts as there.
+        WriteText(link, "mine");
+        dlg.ToggleRunAtStartup();
+        EXPECT_EQ(ReadText(link), "mine");
+        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
+        DeleteValue(runKey, "Spindrel");
+        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
+        EXPECT_FALSE(dlg.runAtStartup);
+        WriteDword(runKey, "Spindrel", 0);
+        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
+        EXPECT_TRUE(dlg.runAtStartup);
+    });
+}
+
+TEST_F(RunAtStartup, StoresNothingAndSaysWhyWhenTheShortcutCannotBeMade)
+{
+    // A folder where the shortcut should be: no shortcut can be saved under its name.
+    ASSERT_TRUE(::CreateDirectoryA(link.c_str(), nullptr));
+    PrefsDlg dialog;
+    dialog.Run([&](PrefsDlg& dlg) {
+        DialogWatch watch("Spindrel", 0xFFFF); // a message box's text
+        dlg.ToggleRunAtStartup();
+        EXPECT_EQ(DialogWatch::count, 1);
+        EXPECT_NE(DialogWatch::message.find(link), std::string::npos) << DialogWatch::message;
+        EXPECT_NE(DialogWatch::message.find("Run at Startup"), std::string::npos) << DialogWatch::message;
+        EXPECT_FALSE(dlg.runAtStartup);
+        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
+    });
+}
+
+// ---- Starting Tarvo.
 
 class ClientLaunch : public Preferences {
 protected:
@@ -353,17 +374,17 @@ protected:
     // LaunchClient once; the number of error dialogs it showed.
     static int Launch()
     {
-        ErrorDialogWatch watch;
+        DialogWatch watch("Error", IDC_ERROR_MESSAGE);
         PrefsDlg dialog;
         dialog.LaunchClient();
-        return ErrorDialogWatch::count;
+        return DialogWatch::count;
     }
 };
 
 TEST_F(ClientLaunch, NoKeyShowsTheErrorDialogAndAKeyWithoutInstallPathDoesNothing)
 {
     EXPECT_EQ(Launch(), 1);
-    EXPECT_EQ(ErrorDialogWatch::message, "Tarvo is not installed on your PC!\nPlease install it first to use this option.");
+    EXPECT_EQ(DialogWatch::message, "Tarvo is not installed on your PC!\nPlease install it first to use this option.");
 
     HKEY key = nullptr;
     ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, clientKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
