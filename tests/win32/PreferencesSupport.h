@@ -205,15 +205,15 @@ inline std::string TarvoFolder()
     return full;
 }
 
-inline std::string TarvoMarker() { return TarvoFolder() + "\\Tarvo.started"; }
+inline std::string TarvoMarker(const std::string& folder = TarvoFolder()) { return folder + "\\Tarvo.started"; }
 
-// How many times the stand-in has started, waiting up to timeoutMs for at least atLeast.
-inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0)
+// How many times the stand-in (of `folder`) has started, waiting up to timeoutMs for at least atLeast.
+inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0, const std::string& folder = TarvoFolder())
 {
     const DWORD begin = ::GetTickCount();
     for (;;) {
         int count = 0;
-        HANDLE file = ::CreateFileA(TarvoMarker().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        HANDLE file = ::CreateFileA(TarvoMarker(folder).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             char text[512];

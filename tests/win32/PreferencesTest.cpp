@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/SpindrelDlg.h"
+#include "app/core/ClientPath.h"
 #include "framework/CodePage.h"
 #include "res/resource.h"
 #include "tests/win32/PreferencesSupport.h"
@@ -410,20 +411,43 @@ TEST_F(ClientLaunch, StartsTarvoFromItsInstallPathWithOrWithoutATrailingBackslas
     EXPECT_EQ(TarvoStarts(), 2);
 }
 
+// An install path in letters that the system's code page (1252) lacks, read and started as this
+// test and Spindrel run: in UTF-8.
+TEST_F(ClientLaunch, StartsTarvoFromAFolderNamedInAnyLetters)
+{
+    const std::string folder = TempFolder() + "\\\xE7\x8E\x8B\xE8\x8A\xB3 \xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileA((TarvoFolder() + "\\Tarvo.exe").c_str(), (folder + "\\Tarvo.exe").c_str(), FALSE));
+    ::DeleteFileA(TarvoMarker(folder).c_str());
+    ASSERT_TRUE(WriteString(clientKey, "Install Path", folder));
+    EXPECT_EQ(Launch(), 0);
+    EXPECT_EQ(TarvoStarts(1, 10000, folder), 1);
+    for (const char* name : {"\\Tarvo.exe", "\\Tarvo.started"})
+        ::DeleteFileA((folder + name).c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(ClientLaunch, AnInstallPathThatDoesNotFitTheBufferDoesNothing)
 {
-    // 255 characters fit with their NUL: read, and refused by the shell (no such folder).
-    ASSERT_TRUE(WriteString(clientKey, "Install Path", "C:\\" + std::string(252, 'p')));
-    EXPECT_EQ(Launch(), 1);
+    // 255 characters are read, whatever bytes they take, and refused by the shell (no such
+    // folder); 256 are not used.
+    for (const std::string letter : {"p", "\xD0\xB4"}) {
+        std::string path = "C:\\";
+        for (int i = 0; i < 252; ++i)
+            path += letter;
+        ASSERT_TRUE(WriteString(clientKey, "Install Path", path));
+        EXPECT_EQ(Launch(), 1) << letter;
+        ASSERT_TRUE(WriteString(clientKey, "Install Path", path + letter));
+        EXPECT_EQ(Launch(), 0) << letter;
+    }
 
-    ASSERT_TRUE(WriteString(clientKey, "Install Path", "C:\\" + std::string(253, 'p')));
+    // A value that fills the whole buffer without a NUL, as text and as binary: treated as
+    // unreadable, never read past.
+    const std::string full(client_path::kInstallPathSize, 'p');
+    const DWORD size = static_cast<DWORD>(full.size());
+    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_SZ, full.data(), size));
     EXPECT_EQ(Launch(), 0);
-
-    // 256 bytes without a NUL, as text and as binary: treated as unreadable, never read past.
-    const std::string full(256, 'p');
-    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_SZ, full.data(), 256));
-    EXPECT_EQ(Launch(), 0);
-    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_BINARY, full.data(), 256));
+    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_BINARY, full.data(), size));
     EXPECT_EQ(Launch(), 0);
     EXPECT_EQ(TarvoStarts(), 0);
 }
