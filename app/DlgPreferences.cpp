@@ -38,6 +38,24 @@ DWORD DecimalValue(const CString& text)
     return static_cast<DWORD>(static_cast<std::int32_t>(value));
 }
 
+// The target to write into a shortcut. Wine's shell keeps a shortcut's target only in 8-bit text,
+// and reads it back in the code page of the program that reads it: a folder name that the
+// system's code page lacks would come back as '?' (Windows keeps the target in UTF-16 as well).
+// Such a target goes in its short form, which is ASCII and which Windows starts all the same.
+std::wstring ShortcutTarget(const std::wstring& exe)
+{
+    bool exact = true;
+    code_page::FromWide(exe, code_page::SystemCodePage(), &exact);
+    if (exact)
+        return exe;
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD length = ::GetShortPathNameW(exe.c_str(), shortPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return exe;
+    code_page::FromWide(shortPath, code_page::SystemCodePage(), &exact);
+    return exact ? std::wstring(shortPath, length) : exe;
+}
+
 // Makes the shortcut at `link` that starts `exe` in `folder`, as the setup makes it.
 HRESULT CreateShortcut(const std::wstring& link, const std::wstring& exe, const std::wstring& folder)
 {
@@ -47,7 +65,7 @@ HRESULT CreateShortcut(const std::wstring& link, const std::wstring& exe, const 
     HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                         reinterpret_cast<void**>(&shellLink));
     if (SUCCEEDED(result)) {
-        shellLink->SetPath(exe.c_str());
+        shellLink->SetPath(ShortcutTarget(exe).c_str());
         shellLink->SetWorkingDirectory(folder.c_str());
         shellLink->SetIconLocation(exe.c_str(), 0);
         shellLink->SetShowCmd(SW_SHOWNORMAL);

@@ -144,16 +144,29 @@ std::wstring ModuleFileNameW(HMODULE module)
     // A result as long as the buffer may be cut short (and unterminated on old systems): grow
     // the buffer until the whole path fits.
     std::vector<wchar_t> buffer(MAX_PATH);
+    std::wstring path;
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
             return {};
-        if (length < buffer.size())
-            return std::wstring(buffer.data(), length);
+        if (length < buffer.size()) {
+            path.assign(buffer.data(), length);
+            break;
+        }
         if (buffer.size() >= 32768)
             return {};
         buffer.resize(buffer.size() * 2);
     }
+    // A program started through a short (8.3) path has that as its name: the long form names
+    // the files beside it as the user knows them.
+    const DWORD needed = ::GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (needed > 0) {
+        std::vector<wchar_t> longPath(needed);
+        const DWORD length = ::GetLongPathNameW(path.c_str(), longPath.data(), needed);
+        if (length > 0 && length < needed)
+            path.assign(longPath.data(), length);
+    }
+    return path;
 }
 
 std::string ModuleFileName(HMODULE module)

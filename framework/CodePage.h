@@ -37,8 +37,8 @@ std::string FromWide(std::wstring_view text, UINT codePage = CP_ACP, bool* exact
 // must exist. `codePage` is the process's own; a test may name another.
 std::string PathFromWide(const std::wstring& path, UINT codePage = CP_ACP);
 
-// The full path of a module (null: the executable), however long; empty when the system cannot
-// say. ModuleFileName gives it as 8-bit text by PathFromWide.
+// The full path of a module (null: the executable) in its long form, however long; empty when the
+// system cannot say. ModuleFileName gives it as 8-bit text by PathFromWide.
 std::wstring ModuleFileNameW(HMODULE module = nullptr);
 std::string ModuleFileName(HMODULE module = nullptr);
 

@@ -112,7 +112,7 @@ struct Shortcut {
     std::string target, folder;
 };
 
-// What a shortcut starts, read through the shell's own IShellLink.
+// What a shortcut starts and where, read through the shell's own IShellLink.
 inline Shortcut ReadShortcut(const std::string& path)
 {
     Shortcut link{"<unreadable>", "<unreadable>"};
@@ -128,6 +128,12 @@ inline Shortcut ReadShortcut(const std::string& path)
             char text[MAX_PATH * 3] = {};
             shellLink->GetPath(text, sizeof text, nullptr, 0);
             link.target = text;
+            // A target in its short form (a folder name the system's code page lacks) as the
+            // long one.
+            char target[MAX_PATH * 3] = {};
+            const DWORD length = ::GetLongPathNameA(text, target, sizeof target);
+            if (length > 0 && length < sizeof target)
+                link.target = target;
             shellLink->GetWorkingDirectory(text, sizeof text);
             link.folder = text;
         }
