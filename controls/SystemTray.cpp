@@ -130,19 +130,24 @@ BOOL CSystemTray::CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip,
     if (hidden)
         return TRUE;
 
+    // A refused add leaves an icon to show: it is added when the shell next tells of a change.
     const BOOL added = NotifyIcon(NIM_ADD, &iconData);
-    removed = hidden = addPending = !added;
+    removed = addPending = !added;
     return added;
 }
 
 BOOL CSystemTray::RemoveFromTray()
 {
     addPending = FALSE;
-    if (!enabled || removed)
+    if (!enabled)
+        return TRUE;
+    // The program's own choice: the icon stays away, also when the shell restarts.
+    hidden = TRUE;
+    if (removed)
         return TRUE;
     iconData.uFlags = 0;
     if (NotifyIcon(NIM_DELETE, &iconData))
-        hidden = removed = TRUE;
+        removed = TRUE;
     return removed == TRUE;
 }
 
@@ -248,6 +253,8 @@ LRESULT CSystemTray::OnDpiChanged(WPARAM, LPARAM)
 
 LRESULT CSystemTray::OnShellRestart(WPARAM, LPARAM)
 {
+    // The new shell has none of the old one's icons.
+    removed = TRUE;
     addPending = TRUE;
     RetryPendingAdd();
     return 0;
@@ -260,9 +267,13 @@ void CSystemTray::RetryPendingAdd()
     // The shell may come back at another scale.
     UniqueIcon previous;
     LoadIconForScale(previous);
+    // The shell refuses to add an icon twice: the one it has is brought up to date instead, and
+    // added only when it turns out to be gone.
     iconData.uFlags = addFlags;
-    const BOOL added = NotifyIcon(NIM_ADD, &iconData);
-    hidden = addPending = !added;
+    BOOL shown = !removed && NotifyIcon(NIM_MODIFY, &iconData);
+    if (!shown)
+        shown = NotifyIcon(NIM_ADD, &iconData);
+    removed = addPending = !shown;
 }
 
 namespace {
@@ -364,14 +375,14 @@ void CSystemTray::AnimateFromTray(CWnd* window, BOOL forceAnimation)
 {
     if (!window || !window->m_hWnd)
         return;
+    ::SetParent(window->m_hWnd, nullptr);
+    // The display may have changed while the window sat in the tray.
+    window->MoveOntoWorkArea();
     if (forceAnimation || WindowAnimationOn()) {
         RECT from, to;
         window->GetWindowRect(&to);
         FindTrayRect(&from);
-        ::SetParent(window->m_hWnd, nullptr);
         ::DrawAnimatedRects(window->m_hWnd, IDANI_CAPTION, &from, &to);
-    } else {
-        ::SetParent(window->m_hWnd, nullptr);
     }
     window->ModifyStyle(0, WS_VISIBLE, 0);
     ::RedrawWindow(window->m_hWnd, nullptr, nullptr,

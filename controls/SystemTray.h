@@ -87,6 +87,7 @@ protected:
     void OnSettingChange(UINT flags, LPCSTR section);
     LRESULT OnShellRestart(WPARAM wParam, LPARAM lParam);
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    // Hands a pending icon to the shell: brings the one the shell has up to date, else adds it.
     void RetryPendingAdd();
     // Puts the icon resource's image for the current scale into iconData, unless it is there
     // already; true when it did. The image it replaces goes to previous, which the caller keeps
@@ -95,9 +96,9 @@ protected:
 
     NOTIFYICONDATAA iconData;
     BOOL enabled = FALSE;
-    BOOL hidden = TRUE;
-    BOOL removed = TRUE;
-    BOOL addPending = FALSE;
+    BOOL hidden = TRUE;      // the program keeps the icon out of the tray (never the shell's doing)
+    BOOL removed = TRUE;     // the shell does not have the icon
+    BOOL addPending = FALSE; // an icon to show that the shell does not have: added at its next notice
     UINT defaultItem = 0;
     UINT addFlags = 0;
     UINT iconResource = 0;

@@ -84,6 +84,9 @@ public:
     // Centres the window over another one; by default over its owner when that is shown and not
     // minimised, else on its monitor's work area. The window ends wholly on that work area.
     void CenterWindow(HWND alternate = nullptr);
+    // Moves a top-level window that does not lie wholly on any monitor's work area onto the
+    // nearest one, as CenterWindow keeps it there. TRUE when it moved.
+    BOOL MoveOntoWorkArea();
     // The window's system menu (borrowed; empty when the window has none).
     CMenu GetSystemMenu(BOOL revert) const { return CMenu::Borrow(::GetSystemMenu(m_hWnd, revert)); }
     HWND SetCapture() { return ::SetCapture(m_hWnd); }

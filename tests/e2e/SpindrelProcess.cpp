@@ -97,7 +97,7 @@ bool SpindrelProcess::Start(const std::string& arguments, const std::string& wor
     startup.cb = sizeof startup;
     // The interactive desktop: a test started by a harness without a console may sit on another one.
     char desktop[] = "WinSta0\\Default";
-    startup.lpDesktop = desktop;
+    startup.lpDesktop = joinedDesktop ? joinedDesktop : desktop;
     PROCESS_INFORMATION info{};
     const std::string folder = workingDirectory.empty() ? OwnFolder() : workingDirectory;
     if (!::CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),

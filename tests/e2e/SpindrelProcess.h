@@ -71,6 +71,17 @@ bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
 // it is not loaded.
 std::string ModulePath(DWORD processId, const char* name);
 
+// Wine's virtual desktop, where a window given a parent is its child as on Windows: once the
+// calling thread has joined it, the processes the tests start go there too.
+inline char* joinedDesktop = nullptr;
+inline bool JoinVirtualDesktop()
+{
+    static char name[] = "WinSta0\\Spindrel";
+    HDESK desktop = ::CreateDesktopA("Spindrel", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    joinedDesktop = desktop && ::SetThreadDesktop(desktop) ? name : nullptr;
+    return joinedDesktop;
+}
+
 // A top-level window of the given process with this class and caption (null: any) that accept,
 // when given, takes; or null.
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption,

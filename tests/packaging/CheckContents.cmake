@@ -94,4 +94,14 @@ file(STRINGS ${work}/resources/.rsrc/version.txt version ENCODING UTF-16LE)
 if(NOT version MATCHES "PRODUCTVERSION +${VERSION_COMMAS}" OR NOT version MATCHES "\"ProductVersion\", +\"${VERSION}\"")
   fail("${SETUP} has no version ${VERSION}: ${version}")
 endif()
+# The program's own version resource: the project's version in its four places.
+execute_process(COMMAND 7z x -y -tPE -o${work}/program ${BUILD}/Spindrel.exe .rsrc/version.txt
+                OUTPUT_QUIET RESULT_VARIABLE rc)
+file(STRINGS ${work}/program/.rsrc/version.txt version ENCODING UTF-16LE)
+foreach(field "FILEVERSION +${VERSION_COMMAS}" "PRODUCTVERSION +${VERSION_COMMAS}"
+              "\"FileVersion\", +\"${VERSION}\\.0\"" "\"ProductVersion\", +\"${VERSION}\\.0\"")
+  if(NOT version MATCHES "${field}")
+    fail("Spindrel.exe's version resource lacks ${field}: ${version}")
+  endif()
+endforeach()
 message(STATUS "${SETUP} and ${ZIP}: contents as expected")

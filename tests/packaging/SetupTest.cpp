@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/SpindrelProcess.h"
 #include "tests/win32/PreferencesSupport.h"
 
 namespace {
@@ -81,6 +82,7 @@ long RunCommand(const std::string& commandLine)
     line.push_back('\0');
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    startup.lpDesktop = e2e::joinedDesktop;
     PROCESS_INFORMATION info{};
     if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return -1;
@@ -328,6 +330,27 @@ TEST_F(Setup, UninstallWithTheSettingsBoxTickedRemovesThemToo)
     EXPECT_EQ(ReadString(runKey, "Spindrel"), otherCopy);
 }
 
+// In the virtual desktop, setup and uninstaller end this install's Spindrel in the tray by "&Exit", and no other.
+TEST_F(Setup, UpgradeAndUninstallEndOnlyThisInstallsSpindrelInTheTray)
+{
+    ASSERT_TRUE(e2e::JoinVirtualDesktop());
+    ASSERT_EQ(Install(chosenFolder), 0);
+    e2e::SpindrelProcess other(BuildFile("Spindrel.exe")); // this build's, from its own folder
+    ASSERT_TRUE(other.Start() && other.WaitForMainWindow());
+    std::string shouted = chosenFolder;
+    ::CharUpperA(&shouted[0]);
+    for (const std::string& step : {"\"" + setup + "\" /S /D=" + shouted,
+                                    "\"" + chosenFolder + "\\Uninstall.exe\" /S _?=" + chosenFolder}) {
+        e2e::SpindrelProcess installed(chosenFolder + "\\Spindrel.exe");
+        ASSERT_TRUE(installed.Start("", chosenFolder) && installed.WaitForMainWindow());
+        installed.PostCommand(2); // into the tray
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(installed.MainWindow()); }));
+        ::DeleteFileA((chosenFolder + "\\Spindrel.ini").c_str());
+        EXPECT_EQ(RunCommand(step), 0) << step;
+        EXPECT_TRUE(installed.WaitForExit(5000) && Exists(chosenFolder + "\\Spindrel.ini"));
+        EXPECT_TRUE(other.Running() && ::IsWindowVisible(other.MainWindow()));
+    }
+}
 
 // Sets a file's time of last access far back.
 void AgeLastAccess(const std::string& path)

@@ -101,7 +101,7 @@ TEST_F(Tray, ShellRestartAddsTheIconAgainButOtherSettingsChangeNothing)
 
     tray.SendMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
     ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_MODIFY)); // the shell refuses a second add
 }
 
 TEST_F(Tray, HiddenRefusedAndPreVersion4IconsAreNeverAddedNorDeleted)
@@ -118,7 +118,7 @@ TEST_F(Tray, HiddenRefusedAndPreVersion4IconsAreNeverAddedNorDeleted)
     {
         CSystemTray refused;
         EXPECT_FALSE(refused.CreateTrayIcon(&parent, 0x800A, "tip", nullptr, 7, FALSE));
-        EXPECT_TRUE(refused.IsHidden());
+        EXPECT_FALSE(refused.IsHidden()); // an icon to show all the same, added at the shell's next notice
         EXPECT_TRUE(refused.IsRemoved());
         EXPECT_TRUE(refused.IsAddPending());
     }
@@ -242,9 +242,11 @@ TEST_F(Tray, MouseEventsOnTheIcon)
 
 TEST(TrayWindow, HiddenInTheTrayWithoutTaskbarButtonAndBroughtBack)
 {
+    RECT area, rect, common; // partly off the work area, as if hidden at a larger screen size
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     CWnd window;
-    ASSERT_TRUE(window.CreateEx(WS_EX_APPWINDOW, AfxRegisterWndClass(0), "w", WS_POPUP | WS_VISIBLE, 40, 40, 100, 60,
-                                nullptr, nullptr));
+    ASSERT_TRUE(window.CreateEx(WS_EX_APPWINDOW, AfxRegisterWndClass(0), "w", WS_POPUP | WS_VISIBLE, area.right - 40,
+                                area.bottom - 30, 100, 60, nullptr, nullptr));
     // Wine waits for a window manager at each move in and out of the tray: one round, animated.
     CSystemTray::AnimateToTray(&window, TRUE);
     HWND owner = ::GetAncestor(window.m_hWnd, GA_PARENT);
@@ -254,6 +256,8 @@ TEST(TrayWindow, HiddenInTheTrayWithoutTaskbarButtonAndBroughtBack)
     EXPECT_FALSE(::IsWindowVisible(window.m_hWnd));
 
     CSystemTray::AnimateFromTray(&window, TRUE);
+    window.GetWindowRect(&rect);
+    EXPECT_TRUE(::IntersectRect(&common, &rect, &area) && ::EqualRect(&common, &rect));
     EXPECT_EQ(::GetAncestor(window.m_hWnd, GA_PARENT), ::GetDesktopWindow());
     EXPECT_TRUE(window.GetStyle() & WS_VISIBLE);
     EXPECT_TRUE(::IsWindowVisible(window.m_hWnd));
