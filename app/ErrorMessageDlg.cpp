@@ -5,6 +5,8 @@
 
 const MessageMap CErrorMessageDlg::messageMap{&CDialog::messageMap, {
     OnNotify(IDC_DOWNLOAD_LINK, 0, &CErrorMessageDlg::OnLinkClicked),
+    OnMessage<WM_SYSCOLORCHANGE>(&CErrorMessageDlg::OnThemeChange),
+    OnMessage<WM_SETTINGCHANGE>(&CErrorMessageDlg::OnSettingChange),
 }};
 
 CErrorMessageDlg::CErrorMessageDlg()
@@ -32,4 +34,19 @@ BOOL CErrorMessageDlg::OnInitDialog()
 void CErrorMessageDlg::OnLinkClicked()
 {
     OnOK();
+}
+
+LRESULT CErrorMessageDlg::OnThemeChange(WPARAM wParam, LPARAM lParam)
+{
+    // Only top-level windows hear of a theme change; the link draws its colours itself.
+    if (link.m_hWnd)
+        link.SendMessage(WM_SYSCOLORCHANGE, wParam, lParam);
+    return Default();
+}
+
+void CErrorMessageDlg::OnSettingChange(UINT setting, LPCSTR section)
+{
+    if (link.m_hWnd)
+        link.SendMessage(WM_SETTINGCHANGE, setting, reinterpret_cast<LPARAM>(section));
+    Default();
 }

@@ -15,6 +15,9 @@ protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     void OnLinkClicked();
+    // A high-contrast theme switched on or off, or its colours changed: passed on to the link.
+    LRESULT OnThemeChange(WPARAM, LPARAM);
+    void OnSettingChange(UINT setting, LPCSTR section);
 
     CHyperLink link;
     CString message;

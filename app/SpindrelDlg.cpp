@@ -222,8 +222,10 @@ HBRUSH CSpindrelDlg::OnCtlColor(CDC* dc, CWnd*, UINT kind)
         // Labels and value fields alike show the window's own background behind their text. The
         // brush is the dialog's background colour, not a hollow one: a static fills its rectangle
         // with it before drawing, so a changed text (the clocks, every second) never lands on top of
-        // the previous one.
+        // the previous one. The text takes the theme's colour too, or a high-contrast theme would
+        // show it black on black.
         dc->SetBkMode(TRANSPARENT);
+        dc->SetTextColor(::GetSysColor(COLOR_WINDOWTEXT));
         return ::GetSysColorBrush(COLOR_BTNFACE);
     }
     return reinterpret_cast<HBRUSH>(Default());

@@ -4,14 +4,22 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "controls/BufferDC.h"
 
 namespace {
 
 ShellOpenCall shellOpen = nullptr;
+HighContrastQuery highContrast = nullptr;
+
+bool SystemHighContrast()
+{
+    HIGHCONTRASTA state{};
+    static_assert(sizeof(HIGHCONTRASTA) == (sizeof(void*) == 4 ? 12 : 16), "HIGHCONTRASTA");
+    state.cbSize = sizeof state;
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof state, &state, 0) &&
+           (state.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 constexpr UINT_PTR kHoverTimer = 1001;
 constexpr UINT kHoverCheckMs = 300;
@@ -41,18 +49,19 @@ SIZE IconSize(HICON icon)
     return size;
 }
 
-struct Line {
-    const char* start;
-    int length;
-    int width;
-};
-
 } // namespace
 
 ShellOpenCall SetLinkShellOpen(ShellOpenCall call)
 {
     ShellOpenCall previous = shellOpen;
     shellOpen = call;
+    return previous;
+}
+
+HighContrastQuery SetHighContrastQuery(HighContrastQuery query)
+{
+    HighContrastQuery previous = highContrast;
+    highContrast = query;
     return previous;
 }
 
@@ -66,6 +75,16 @@ const MessageMap CHyperLink::messageMap{&CStatic::messageMap, {
     OnMessage<WM_LBUTTONUP>(&CHyperLink::OnLButtonUp),
     OnMessage<WM_CAPTURECHANGED>(&CHyperLink::OnCaptureChanged),
     OnMessage<dpi::kChangedAfterParent>(&CHyperLink::OnDpiChangedAfterParent),
+    OnMessage<WM_GETDLGCODE>(&CHyperLink::OnGetDlgCode),
+    OnMessage<WM_KEYDOWN>(&CHyperLink::OnKeyDown),
+    OnMessage<WM_SETFOCUS>(&CHyperLink::OnFocusChange),
+    OnMessage<WM_KILLFOCUS>(&CHyperLink::OnFocusChange),
+    OnMessage<WM_UPDATEUISTATE>(&CHyperLink::OnUpdateUIState),
+    OnMessage<WM_SYSCOLORCHANGE>(&CHyperLink::OnThemeChange),
+    OnMessage<WM_THEMECHANGED>(&CHyperLink::OnThemeChange),
+    OnMessage<WM_SETTINGCHANGE>(&CHyperLink::OnSettingChange),
+    OnMessage<WM_GETOBJECT>(&CHyperLink::OnGetObject),
+    OnMessage<kActivateMessage>(&CHyperLink::OnActivateMessage),
 }};
 
 CHyperLink::CHyperLink() : backgroundColor(::GetSysColor(COLOR_BTNFACE))
@@ -111,6 +130,7 @@ void CHyperLink::PreSubclassWindow()
     // The static no longer paints its text, and it reports clicks.
     ModifyStyle(0x000F, SS_NOTIFY | SS_OWNERDRAW, 0);
     disabled = (GetStyle() & WS_DISABLED) != 0;
+    focusCueHidden = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0;
     ApplyDpi(dpi::ForWindow(m_hWnd));
 
     if (toolTip.Create(this, 0)) {
@@ -125,9 +145,7 @@ void CHyperLink::SetURL(LPCSTR address)
     url = Duplicate(address);
     if (!toolTip.m_hWnd || !m_hWnd)
         return; // not attached yet: the tooltip asks the parent until the next call
-    TOOLINFOA info = CToolTipCtrl::MakeToolInfo(GetParent(), reinterpret_cast<UINT_PTR>(m_hWnd), TTF_IDISHWND);
-    info.lpszText = url ? url.get() : const_cast<LPSTR>("");
-    toolTip.SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    toolTip.UpdateWindowToolText(url ? url.get() : "", this);
 }
 
 void CHyperLink::SetBackgroundColor(COLORREF color)
@@ -163,31 +181,27 @@ BOOL CHyperLink::PreTranslateMessage(MSG* msg)
 
 CHyperLink::State CHyperLink::VisualState() const
 {
-    if (disabled)
-        return Disabled;
-    if (hover)
-        return pressed ? Pressed : Hover;
-    return Normal;
+    return link_layout::VisualState(disabled, hover, pressed);
 }
 
 UINT CHyperLink::StateFlags() const
 {
-    return (iconFlags >> (4 * static_cast<int>(VisualState()))) & 0xF;
+    return link_layout::StateIconFlags(iconFlags, VisualState());
 }
 
 HICON CHyperLink::StateIcon() const
 {
     switch (VisualState()) {
-    case Disabled: return disabledIcon.get();
-    case Hover: return hoverIcon.get();
-    case Pressed: return pressedIcon.get();
+    case State::Disabled: return disabledIcon.get();
+    case State::Hover: return hoverIcon.get();
+    case State::Pressed: return pressedIcon.get();
     default: return normalIcon.get();
     }
 }
 
 SIZE CHyperLink::CurrentIconSize() const
 {
-    if (!(StateFlags() & 0x6))
+    if (!(StateFlags() & (link_layout::kIconLeft | link_layout::kIconRight)))
         return SIZE{0, 0};
     return IconSize(StateIcon());
 }
@@ -203,6 +217,64 @@ SIZE CHyperLink::LargestIconSize() const
     return best;
 }
 
+std::wstring CHyperLink::DisplayText() const
+{
+    if (text)
+        return WideFromAnsi(text.get());
+    // The window's own text, for this paint only.
+    const int length = ::GetWindowTextLengthW(m_hWnd);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring windowText(static_cast<std::size_t>(length) + 1, L'\0');
+    windowText.resize(static_cast<std::size_t>(std::max(::GetWindowTextW(m_hWnd, &windowText[0], length + 1), 0)));
+    return windowText;
+}
+
+link_layout::Options CHyperLink::LayoutOptions() const
+{
+    link_layout::Options options;
+    options.multiLine = multiLine;
+    options.reserveIconSpace = reserveIconSpace;
+    options.stateFlags = StateFlags();
+    options.stateIconPresent = StateIcon() != nullptr;
+    const SIZE icon = CurrentIconSize();
+    options.stateIcon = link_layout::Extent{icon.cx, icon.cy};
+    if (reserveIconSpace) {
+        const SIZE largest = LargestIconSize();
+        options.largestIcon = link_layout::Extent{largest.cx, largest.cy};
+    }
+    options.borderWidth = borderWidth;
+    options.dpi = windowDpi;
+    return options;
+}
+
+link_layout::Palette CHyperLink::CurrentPalette() const
+{
+    link_layout::Palette palette;
+    palette.underlineAlways = underlineAlways;
+    if (highContrast ? highContrast() : SystemHighContrast()) {
+        palette.normal = palette.hover = palette.pressed = ::GetSysColor(COLOR_HOTLIGHT);
+        palette.disabled = ::GetSysColor(COLOR_GRAYTEXT);
+        palette.background = ::GetSysColor(COLOR_BTNFACE);
+        palette.border = ::GetSysColor(COLOR_WINDOWTEXT);
+        palette.disabledBorder = palette.disabled;
+    } else {
+        palette.normal = normalColor;
+        palette.hover = hoverColor;
+        palette.pressed = pressedColor;
+        palette.disabled = ::GetSysColor(COLOR_BTNSHADOW);
+        palette.background = backgroundColor;
+        palette.border = borderColor;
+        palette.disabledBorder = ::GetSysColor(COLOR_BTNSHADOW);
+    }
+    return palette;
+}
+
+bool CHyperLink::ShowsFocusCue() const
+{
+    return ::GetFocus() == m_hWnd && !focusCueHidden;
+}
+
 void CHyperLink::OnPaint()
 {
     if (resizing)
@@ -212,149 +284,93 @@ void CHyperLink::OnPaint()
     const int saved = dc.SaveDC();
     dc.SetMapMode(MM_TEXT);
     dc.SetBkMode(TRANSPARENT);
-    dc.SelectObject(&linkFont);
-    dc.SetBkColor(backgroundColor);
-    CBrush background(backgroundColor);
-    dc.SelectObject(&background);
-    // Pens live until the saved state is restored, which selects them out.
-    CPen borderPen;
-    CPen underlinePen;
+    const link_layout::Palette palette = CurrentPalette();
+    dc.SetBkColor(palette.background);
+    const CBrush background(palette.background);
+    {
+        const CSelectedObject font(dc, linkFont);
+        const std::wstring paintText = DisplayText();
+        const link_layout::Options options = LayoutOptions();
+        const link_layout::TextLayout layout = link_layout::LayOut(
+            link_layout::SplitLines(paintText.c_str(), paintText.size(), multiLine), paintText.size(), options,
+            [&](std::size_t start, std::size_t length) {
+                const SIZE size = dc.GetTextExtent(paintText.c_str() + start, static_cast<int>(length));
+                return link_layout::Extent{size.cx, size.cy};
+            });
 
-    // The window's own text when no text is set, for this paint only.
-    const std::string windowText = text ? std::string() : GetWindowText().str();
-    const char* paintText = text ? text.get() : windowText.c_str();
-    const int textLength = static_cast<int>(std::strlen(paintText));
+        FitWindow(layout.window);
+        RECT client;
+        GetClientRect(&client);
+        dc.SetBoundsRect(&client, DCB_DISABLE);
+        Draw(dc, paintText, layout, link_layout::Place(layout, options, {client.right, client.bottom}), palette,
+             background);
+    }
+    dc.RestoreDC(saved);
+    // The brush goes next, then the buffer reaches the screen.
+}
 
+void CHyperLink::FitWindow(link_layout::Extent size)
+{
     RECT window;
     GetWindowRect(&window);
     if (HWND parent = GetParent())
         ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window), 2);
-
-    // Margins, the border and the underline are written for 96 DPI; the icons keep their own size.
-    const int border = Px(borderWidth);
-    const SIZE s = CurrentIconSize();
-    const SIZE S = reserveIconSpace ? LargestIconSize() : s;
-
-    const SIZE whole = dc.GetTextExtent(paintText, textLength);
-    const int cy = whole.cy;
-    int W = whole.cx;
-
-    // Lines; trailing line breaks are never drawn.
-    int trimmed = textLength;
-    while (trimmed > 0 && paintText[trimmed - 1] == '\n')
-        --trimmed;
-    std::vector<Line> lines;
-    if (multiLine && std::find(paintText, paintText + trimmed, '\n') != paintText + trimmed) {
-        W = 0;
-        const char* start = paintText;
-        const char* end = paintText + trimmed;
-        while (true) {
-            const char* stop = std::find(start, end, '\n');
-            const int length = static_cast<int>(stop - start);
-            const int width = dc.GetTextExtent(start, length).cx;
-            lines.push_back(Line{start, length, width});
-            W = std::max(W, width);
-            if (stop == end)
-                break;
-            start = stop + 1;
-        }
-    } else if (trimmed > 0) {
-        lines.push_back(Line{paintText, trimmed, W});
-    }
-    const int n = static_cast<int>(lines.size());
-
-    // The window fits the text, the icon slots and the border.
-    const UINT flags = StateFlags();
-    const bool leftSlot = reserveIconSpace || (flags & 0x2);
-    const bool rightSlot = reserveIconSpace || (flags & 0x4);
-    const int textHeight = n > 0 ? n * (cy + Px(3)) : cy + Px(2);
-    const int height = std::max(textHeight, static_cast<int>(S.cy) + Px(2)) + 2 * border;
-    int width = W + Px(3) + 2 * border;
-    if (leftSlot)
-        width += S.cx + Px(3);
-    if (rightSlot)
-        width += S.cx + Px(3);
     resizing = true;
-    MoveWindow(window.left, window.top, width, height, FALSE);
+    MoveWindow(window.left, window.top, size.cx, size.cy, FALSE);
     resizing = false;
     // This paint reaches only the area that needed it when it began: a window that grew asks for
     // one more paint, or its text would show cut at the old size until the mouse came by.
-    if (width > window.right - window.left || height > window.bottom - window.top)
+    if (size.cx > window.right - window.left || size.cy > window.bottom - window.top)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
 
+void CHyperLink::Draw(CDC& dc, const std::wstring& paintText, const link_layout::TextLayout& layout,
+                      const link_layout::Placement& place, const link_layout::Palette& palette,
+                      const CBrush& background)
+{
     RECT client;
     GetClientRect(&client);
-    dc.SetBoundsRect(&client, DCB_DISABLE);
     dc.FillRect(&client, background);
+    // Rectangle fills the border's inside with the selected brush.
+    const CSelectedObject fill(dc, background);
 
-    if (border > 0) {
-        borderPen.CreatePen(borderStyle, border, disabled ? ::GetSysColor(COLOR_BTNSHADOW) : borderColor);
-        dc.SelectObject(&borderPen);
-        const int inset = (border - border % 2) / 2;
-        RECT frame{client.left + inset, client.top + inset, client.right - inset, client.bottom - inset};
-        if (border % 2 == 0) {
-            ++frame.right;
-            ++frame.bottom;
-        }
+    if (place.border) {
+        const CPen borderPen(borderStyle, place.borderPen, disabled ? palette.disabledBorder : palette.border);
+        const CSelectedObject pen(dc, borderPen);
+        const RECT frame{place.borderRect.left, place.borderRect.top, place.borderRect.right, place.borderRect.bottom};
         dc.Rectangle(&frame);
     }
 
-    const int iconTop = (client.bottom - s.cy) / 2;
-    const int centring = reserveIconSpace ? (S.cx - s.cx) / 2 : 0;
-    int x = border + Px(1) + centring;
-
-    const State state = VisualState();
+    const SIZE iconSize = CurrentIconSize();
     const HICON icon = StateIcon();
-    const bool show = (flags & 0x1) != 0;
-    const bool iconsApply = state != Disabled || disabledIcon;
-    if (iconsApply && show && (flags & 0x2) && icon) {
-        dc.DrawIconEx(x, iconTop, icon, s.cx, s.cy, 0, nullptr, DI_NORMAL);
-        x = S.cx + border + Px(4) + centring;
-    } else if (reserveIconSpace) {
-        x = S.cx + border + Px(4) + centring;
-    }
-    if (iconsApply && show && (flags & 0x4) && icon)
-        dc.DrawIconEx(x + W + Px(3), iconTop, icon, s.cx, s.cy, 0, nullptr, DI_NORMAL);
+    if (place.leftIcon)
+        dc.DrawIconEx(place.leftIconX, place.iconTop, icon, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
+    if (place.rightIcon)
+        dc.DrawIconEx(place.rightIconX, place.iconTop, icon, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
 
-    COLORREF textColor = normalColor;
-    COLORREF lineColor = underlineAlways ? normalColor : backgroundColor;
-    switch (state) {
-    case Hover:
-        textColor = lineColor = hoverColor;
-        break;
-    case Pressed:
-        textColor = lineColor = pressedColor;
-        break;
-    case Disabled:
-        // Greyed like the text, and shown only where a normal link shows its underline.
-        textColor = ::GetSysColor(COLOR_BTNSHADOW);
-        lineColor = underlineAlways ? textColor : backgroundColor;
-        break;
-    default:
-        break;
-    }
-    underlinePen.CreatePen(PS_SOLID, 1, lineColor);
-    dc.SelectObject(&underlinePen);
-    dc.SetTextColor(textColor);
-
-    if (reserveIconSpace)
-        x = S.cx + border + Px(4);
-
-    const int underlineThickness = std::max(1, Px(1));
-    const int y = std::max(0, static_cast<int>(client.bottom) - (n * (cy + Px(2)) + Px(1))) / 2;
-    for (int i = 0; i < n; ++i) {
-        const int row = y + i * (cy + Px(2));
-        dc.TextOut(x, row, lines[static_cast<std::size_t>(i)].start, lines[static_cast<std::size_t>(i)].length);
-        // One pixel thick at 96 DPI, one more row below for each further 96 DPI: square ends, and
-        // clear of the text above.
-        for (int t = 0; t < underlineThickness; ++t) {
-            dc.MoveTo(x, row + cy + t);
-            dc.LineTo(x + lines[static_cast<std::size_t>(i)].width, row + cy + t);
+    const link_layout::Colours colours = link_layout::StateColours(palette, VisualState());
+    const CPen underlinePen(PS_SOLID, 1, colours.underline);
+    const CSelectedObject pen(dc, underlinePen);
+    dc.SetTextColor(colours.text);
+    const int x = place.textX;
+    for (std::size_t i = 0; i < layout.lines.size(); ++i) {
+        const link_layout::Line& line = layout.lines[i];
+        const int row = place.rowTops[i];
+        dc.TextOut(x, row, paintText.c_str() + line.range.start, static_cast<int>(line.range.length));
+        for (int t = 0; t < place.underlineThickness; ++t) {
+            dc.MoveTo(x, row + layout.lineHeight + t);
+            dc.LineTo(x + line.width, row + layout.lineHeight + t);
         }
     }
 
-    dc.RestoreDC(saved);
-    // The pens and the brush are deleted next, then the buffer reaches the screen.
+    if (ShowsFocusCue()) {
+        // Inverted dots, inside the border: seen on any background, high contrast included.
+        const int inset = place.border ? place.borderPen : 0;
+        const RECT cue{client.left + inset, client.top + inset, client.right - inset, client.bottom - inset};
+        dc.SetTextColor(RGB(0, 0, 0));
+        dc.SetBkColor(RGB(255, 255, 255));
+        dc.DrawFocusRect(&cue);
+    }
 }
 
 void CHyperLink::ShowHandCursor()
@@ -457,13 +473,79 @@ void CHyperLink::OnLButtonUp(UINT, CPoint point)
     hover = at.x >= pressRect.left && at.x <= pressRect.right && at.y >= pressRect.top && at.y <= pressRect.bottom;
     ::ReleaseCapture();
     Redraw();
-    if (disabled || !hover)
+    if (hover)
+        Activate();
+}
+
+void CHyperLink::Activate()
+{
+    if (disabled)
         return;
     OpenURL();
     const HWND parent = GetParent();
     const int id = GetDlgCtrlID();
     if ((!openOnClick || (GetStyle() & SS_NOTIFY)) && parent && id != 0)
         ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+LRESULT CHyperLink::OnGetDlgCode(WPARAM, LPARAM lParam)
+{
+    // Enter belongs to the link while it has the focus, not to the dialog's default button. Not
+    // a static to the dialog: its text is no mnemonic for the next control.
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+        return DLGC_WANTMESSAGE;
+    return 0;
+}
+
+LRESULT CHyperLink::OnKeyDown(WPARAM key, LPARAM flags)
+{
+    if (key != VK_RETURN && key != VK_SPACE)
+        return Default();
+    // Once per press: a held key repeats without opening the address again.
+    if (!(flags & (1L << 30)))
+        Activate();
+    return 0;
+}
+
+LRESULT CHyperLink::OnFocusChange(WPARAM, LPARAM)
+{
+    Redraw();
+    return Default();
+}
+
+LRESULT CHyperLink::OnUpdateUIState(WPARAM wParam, LPARAM)
+{
+    const LRESULT result = Default();
+    // The message says what changed; the system's own record (WM_QUERYUISTATE) decides where it
+    // keeps one, and for UIS_INITIALIZE. Wine keeps none.
+    if (HIWORD(wParam) & UISF_HIDEFOCUS) {
+        switch (LOWORD(wParam)) {
+        case UIS_SET: focusCueHidden = true; break;
+        case UIS_CLEAR: focusCueHidden = false; break;
+        default: focusCueHidden = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0; break;
+        }
+        Redraw();
+    }
+    return result;
+}
+
+LRESULT CHyperLink::OnThemeChange(WPARAM, LPARAM)
+{
+    // The colours are read at each paint.
+    Redraw();
+    return Default();
+}
+
+void CHyperLink::OnSettingChange(UINT, LPCSTR)
+{
+    Redraw();
+}
+
+LRESULT CHyperLink::OnActivateMessage(WPARAM, LPARAM)
+{
+    Activate();
+    return 0;
 }
 
 void CHyperLink::OnCaptureChanged(CWnd*) {}

@@ -9,11 +9,18 @@
 //
 // Its sizes (the font, the margins, the underline) are written for 96 DPI and drawn at the DPI of
 // its window, taken when it is attached and again when its dialog moves to another scale.
+//
+// Without a mouse: with a tab stop it takes the focus, shows the focus cue (unless its dialog hides
+// cues until the keyboard is used), and Enter or Space on it does what a click does. Assistive
+// technology sees a link with its address as value and "Jump" as default action. In a
+// high-contrast theme it draws in the system's colours.
 
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
+#include "controls/core/LinkLayout.h"
 #include "framework/Controls.h"
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
@@ -24,13 +31,17 @@ using ShellOpenCall = HINSTANCE(WINAPI*)(HWND owner, LPCSTR verb, LPCSTR file, L
                                          INT show);
 ShellOpenCall SetLinkShellOpen(ShellOpenCall call);
 
+// Replaces the question "is a high-contrast theme on?" (SPI_GETHIGHCONTRAST) and returns the
+// previous one; null brings the system's back. Tests switch the theme through it.
+using HighContrastQuery = bool (*)();
+HighContrastQuery SetHighContrastQuery(HighContrastQuery query);
+
 class CHyperLink : public CStatic {
 public:
     static const MessageMap messageMap;
     const MessageMap* GetMessageMap() const override { return &messageMap; }
 
-    // Visual states, in the order of their nibbles in iconFlags.
-    enum State { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
+    using State = link_layout::State;
 
     CHyperLink();
     ~CHyperLink() override;
@@ -45,11 +56,19 @@ public:
 
     // Opens the address with the shell, when there is one and clicks open it.
     void OpenURL();
+    // What a click does: opens the address and tells the parent. Nothing while disabled.
+    void Activate();
 
     LPCSTR URL() const { return url.get(); }
     const CToolTipCtrl& ToolTip() const { return toolTip; }
     const CFont& Font() const { return linkFont; }
     State VisualState() const;
+    // The text as painted.
+    std::wstring DisplayText() const;
+    bool Hovered() const { return hover; }
+
+    // Posted to the link to activate it later: assistive technology's default action.
+    static constexpr UINT kActivateMessage = WM_APP + 0x2A;
 
 protected:
     void PreSubclassWindow() override;
@@ -63,6 +82,24 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     void OnCaptureChanged(CWnd* window);
     LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
+    LRESULT OnGetDlgCode(WPARAM, LPARAM msg);
+    LRESULT OnKeyDown(WPARAM key, LPARAM flags);
+    LRESULT OnFocusChange(WPARAM, LPARAM);
+    LRESULT OnUpdateUIState(WPARAM, LPARAM);
+    // A theme or colour change: a high-contrast theme switched on or off, or its colours.
+    LRESULT OnThemeChange(WPARAM, LPARAM);
+    void OnSettingChange(UINT, LPCSTR);
+    LRESULT OnGetObject(WPARAM, LPARAM);
+    LRESULT OnActivateMessage(WPARAM, LPARAM);
+
+    // The paint's three steps: where things go, the window fitted to them, and the drawing.
+    link_layout::Options LayoutOptions() const;
+    link_layout::Palette CurrentPalette() const;
+    void FitWindow(link_layout::Extent size);
+    void Draw(CDC& dc, const std::wstring& paintText, const link_layout::TextLayout& layout,
+              const link_layout::Placement& place, const link_layout::Palette& palette, const CBrush& background);
+    // The focus cue shows: the link has the focus and its dialog does not hide cues.
+    bool ShowsFocusCue() const;
 
     void CreateLinkFont();
     // Takes the DPI the link is drawn at: the font follows, the layout at the next paint.
@@ -101,12 +138,13 @@ protected:
     UniqueIcon hoverIcon;
     UniqueIcon pressedIcon;
     UniqueIcon disabledIcon;
-    UINT iconFlags = 0x3333;
+    UINT iconFlags = link_layout::kDefaultIconFlags;
     CToolTipCtrl toolTip;
     bool disabled = false;
     bool hover = false;
     bool pressed = false;
     bool resizing = false;
+    bool focusCueHidden = false; // the dialog hides focus cues until the keyboard is used
     RECT pressRect{0, 0, 0, 0};
     UINT windowDpi = dpi::kDefault;
 };

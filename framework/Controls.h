@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "framework/Wnd.h"
 
 class CButton : public CWnd {
@@ -30,7 +32,8 @@ public:
 };
 
 // A tooltip window. Tools are described with the version-2 TOOLINFO, which every version of the
-// common controls accepts.
+// common controls accepts, and their 8-bit texts handed over as UTF-16 (the ...W messages), which
+// the tooltip draws as they are.
 class CToolTipCtrl : public CWnd {
 public:
     ~CToolTipCtrl() override;
@@ -48,10 +51,13 @@ public:
     // The whole window as the tool (TTF_IDISHWND).
     BOOL AddWindowTool(CWnd* window, LPCSTR text, UINT flags = TTF_SUBCLASS);
     void UpdateTipText(LPCSTR text, CWnd* window, UINT_PTR id);
+    // The text of the tool that AddWindowTool made for window.
+    void UpdateWindowToolText(LPCSTR text, CWnd* window);
     // Moves the rectangle a tool answers to.
     void SetToolRect(CWnd* window, UINT_PTR id, LPCRECT rect);
-    // The text of a tool (at most size - 1 bytes), for tests and diagnostics.
+    // The text of a tool (at most 1023 characters), for tests and diagnostics.
     CString GetText(CWnd* window, UINT_PTR id) const;
+    std::wstring GetTextW(CWnd* window, UINT_PTR id) const;
 
-    static TOOLINFOA MakeToolInfo(HWND owner, UINT_PTR id, UINT flags);
+    static TOOLINFOW MakeToolInfo(HWND owner, UINT_PTR id, UINT flags);
 };

@@ -2,6 +2,34 @@
 
 #include "framework/Wnd.h"
 
+std::wstring WideFromAnsi(LPCSTR text, int length)
+{
+    if (!text || length == 0)
+        return std::wstring();
+    const int needed = ::MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+    if (needed <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], needed);
+    if (length < 0)
+        wide.resize(static_cast<std::size_t>(needed - 1)); // the terminating zero
+    return wide;
+}
+
+std::string AnsiFromWide(LPCWSTR text, int length)
+{
+    if (!text || length == 0)
+        return std::string();
+    const int needed = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0)
+        return std::string();
+    std::string ansi(static_cast<std::size_t>(needed), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, length, &ansi[0], needed, nullptr, nullptr);
+    if (length < 0)
+        ansi.resize(static_cast<std::size_t>(needed - 1));
+    return ansi;
+}
+
 BOOL CGdiObject::DeleteObject()
 {
     if (!m_hObject)
@@ -29,8 +57,9 @@ BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, i
                        BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision,
                        BYTE quality, BYTE pitchAndFamily, LPCSTR faceName)
 {
-    return Attach(::CreateFontA(height, width, escapement, orientation, weight, italic, underline, strikeOut,
-                                charSet, outPrecision, clipPrecision, quality, pitchAndFamily, faceName));
+    return Attach(::CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut,
+                                charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
+                                WideFromAnsi(faceName).c_str()));
 }
 
 BOOL CPen::CreatePen(int style, int width, COLORREF color)
@@ -58,10 +87,22 @@ BOOL CDC::CreateCompatibleDC(CDC* other)
     return owned_;
 }
 
+BOOL CDC::TextOut(int x, int y, LPCSTR text, int length)
+{
+    const std::wstring wide = WideFromAnsi(text, length);
+    return TextOut(x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
 SIZE CDC::GetTextExtent(LPCSTR text, int length) const
 {
+    const std::wstring wide = WideFromAnsi(text, length);
+    return GetTextExtent(wide.c_str(), static_cast<int>(wide.size()));
+}
+
+SIZE CDC::GetTextExtent(LPCWSTR text, int length) const
+{
     SIZE size{0, 0};
-    ::GetTextExtentPoint32A(m_hAttribDC, text, length, &size);
+    ::GetTextExtentPoint32W(m_hAttribDC, text, length, &size);
     return size;
 }
 
@@ -75,7 +116,7 @@ CPoint CDC::MoveTo(int x, int y)
 void CDC::FillSolidRect(LPCRECT rect, COLORREF color)
 {
     const COLORREF old = ::SetBkColor(m_hDC, color);
-    ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, rect, nullptr, 0, nullptr);
+    ::ExtTextOutW(m_hDC, 0, 0, ETO_OPAQUE, rect, nullptr, 0, nullptr);
     ::SetBkColor(m_hDC, old);
 }
 

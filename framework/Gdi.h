@@ -3,9 +3,18 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/Geometry.h"
 
 class CWnd;
+
+// 8-bit text of the program (the process's code page, CP_ACP) as UTF-16, and back. GDI reads the
+// text of its ...A calls in the code page of the font's character set, which is not the process's
+// when that is UTF-8: text is drawn and measured through the ...W calls. A negative length: up to
+// the terminating zero.
+std::wstring WideFromAnsi(LPCSTR text, int length = -1);
+std::string AnsiFromWide(LPCWSTR text, int length = -1);
 
 // A GDI object (font, pen, brush, bitmap) owned by this wrapper and deleted with it.
 class CGdiObject {
@@ -79,8 +88,12 @@ public:
     COLORREF SetBkColor(COLORREF color) { return ::SetBkColor(m_hDC, color); }
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
 
-    BOOL TextOut(int x, int y, LPCSTR text, int length) { return ::TextOutA(m_hDC, x, y, text, length); }
+    BOOL TextOut(int x, int y, LPCSTR text, int length);
+    BOOL TextOut(int x, int y, LPCWSTR text, int length) { return ::TextOutW(m_hDC, x, y, text, length); }
     SIZE GetTextExtent(LPCSTR text, int length) const;
+    SIZE GetTextExtent(LPCWSTR text, int length) const;
+    // The dotted focus cue, drawn by inverting: a second call takes it away.
+    BOOL DrawFocusRect(LPCRECT rect) { return ::DrawFocusRect(m_hDC, rect); }
     CPoint MoveTo(int x, int y);
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
     BOOL Rectangle(int left, int top, int right, int bottom) { return ::Rectangle(m_hDC, left, top, right, bottom); }
@@ -104,6 +117,24 @@ public:
 
 private:
     bool owned_ = false;
+};
+
+// Selects a GDI object into a device context for the holder's lifetime, then puts back the object
+// it replaced. Declared after the object it selects, it lets go of it before the object is deleted.
+class CSelectedObject {
+public:
+    CSelectedObject(CDC& dc, const CGdiObject& object) : dc_(dc.m_hDC), previous_(::SelectObject(dc_, object.m_hObject)) {}
+    ~CSelectedObject()
+    {
+        if (previous_)
+            ::SelectObject(dc_, previous_);
+    }
+    CSelectedObject(const CSelectedObject&) = delete;
+    CSelectedObject& operator=(const CSelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
 };
 
 // The device context of one WM_PAINT: BeginPaint at construction, EndPaint at destruction.

@@ -1,9 +1,13 @@
 // The About box from another process: opened by the system menu's "&About Spindrel..." and by the
 // Settings menu's "&About" (also while the window is hidden in the tray), centred over the main
-// window (on the work area while that is hidden), modal, and closed with OK.
+// window (on the work area while that is hidden), modal, and closed with OK. Then what assistive
+// technology reads of the main window's toggle and of the error dialog's link.
 #include <gtest/gtest.h>
 
+#include "app/Config.h"
+#include "tests/common/Accessible.h"
 #include "tests/e2e/SpindrelProcess.h"
+#include "tests/win32/PreferencesSupport.h"
 
 namespace {
 
@@ -75,6 +79,49 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
         EXPECT_FALSE(::IsWindow(about));
         EXPECT_TRUE(::IsWindowEnabled(window));
     }
+    spindrel.PostCommand(1007);
+    EXPECT_TRUE(spindrel.WaitForExit(15000));
+}
+
+TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLinkAsALink)
+{
+    prefs_test::KeptKey client("Software\\Tarvo");
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tarvo");
+    SpindrelProcess spindrel;
+    ASSERT_TRUE(spindrel.Start());
+    HWND window = spindrel.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    // A standard check box, whose checked state follows the acceleration. This Wine's oleacc
+    // describes no button (a plain client): there the test reads what Windows' oleacc reads.
+    HWND toggle = ::GetDlgItem(window, 1001);
+    const auto seenChecked = [toggle] {
+        const test_support::AccessibleInfo seen = test_support::ReadAccessible(toggle);
+        if (seen.role != ROLE_SYSTEM_CLIENT) {
+            EXPECT_EQ(seen.role, ROLE_SYSTEM_CHECKBUTTON);
+            return (seen.state & STATE_SYSTEM_CHECKED) != 0;
+        }
+        char name[16] = {};
+        ::GetClassNameA(toggle, name, sizeof name);
+        EXPECT_STREQ(name, "Button");
+        EXPECT_EQ(::GetWindowLongA(toggle, GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+        return ::SendMessageA(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    EXPECT_TRUE(seenChecked()) << "acceleration is on after the start";
+    ::SendMessageA(toggle, BM_CLICK, 0, 0);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return spindrel.ControlText(1001) == "State: Stopped\nPush to activate acceleration"; }));
+    EXPECT_FALSE(seenChecked());
+
+    // "&Run your Tarvo" without Tarvo: the error dialog, whose link answers from Spindrel's process.
+    spindrel.PostCommand(3);
+    HWND error = spindrel.WaitForDialog("Error");
+    ASSERT_NE(error, nullptr);
+    const test_support::AccessibleInfo seen = test_support::ReadAccessible(::GetDlgItem(error, 1026));
+    EXPECT_EQ(seen.role, ROLE_SYSTEM_LINK);
+    EXPECT_TRUE(seen.name == L"Click here to download Tarvo" && seen.defaultAction == L"Jump");
+    EXPECT_EQ(std::string(seen.value.begin(), seen.value.end()), config::clientHomePage);
+
+    ::PostMessageA(error, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(error); }));
     spindrel.PostCommand(1007);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 }

@@ -109,6 +109,8 @@ TEST(Libraries, WinInetLoadsAtTheFirstRefreshTickAndStays)
         ASSERT_TRUE(spindrel.Start());
         ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
         const std::string atFirstSight = ModulePath(spindrel.ProcessId(), "wininet.dll");
+        // Accessibility is loaded only when a client asks the link for its object, never at start.
+        EXPECT_EQ(ModulePath(spindrel.ProcessId(), "oleacc.dll"), "");
         if (!spindrel.ControlText(1009).empty())
             continue;
         EXPECT_EQ(atFirstSight, "");

@@ -1,6 +1,7 @@
 // The tooltip button and the buffered paint context under Wine: a double click that counts as two
 // clicks, the one tool of the tooltip, and a buffered paint that reaches the screen exactly as a
-// direct one does.
+// direct one does. Then text beyond ASCII in the self-drawn controls, which this file also checks
+// in a process whose code page is UTF-8 (win32_controls_utf8).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +10,9 @@
 
 #include "controls/BufferDC.h"
 #include "controls/ButtonST.h"
+#include "controls/HyperLink.h"
 #include "framework/WinApp.h"
+#include "tests/common/ScreenPixels.h"
 
 namespace {
 
@@ -114,8 +117,8 @@ TEST_F(ButtonHost, TooltipHoldsOneToolWithTheLatestText)
     EXPECT_EQ(tip.GetStyle() & 0xFFu, 0u); // no TTS_ bits: plain rectangular tips
 
     // The tool covers the button's client rectangle as it was at the first call.
-    TOOLINFOA info = CToolTipCtrl::MakeToolInfo(button, 1, 0);
-    ASSERT_TRUE(tip.SendMessage(TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info)));
+    TOOLINFOW info = CToolTipCtrl::MakeToolInfo(button, 1, 0);
+    ASSERT_TRUE(tip.SendMessage(TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
     EXPECT_EQ(info.rect.right - info.rect.left, 100);
     EXPECT_EQ(info.rect.bottom - info.rect.top, 30);
 
@@ -126,7 +129,7 @@ TEST_F(ButtonHost, TooltipHoldsOneToolWithTheLatestText)
     st.SendMessage(dpi::kChangedAfterParent);
     dpi::SetWindowDpiQuery(system);
     EXPECT_EQ(tip.SendMessage(TTM_GETMAXTIPWIDTH), 800);
-    ASSERT_TRUE(tip.SendMessage(TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info)));
+    ASSERT_TRUE(tip.SendMessage(TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
     EXPECT_EQ(info.rect.right - info.rect.left, 200);
     EXPECT_EQ(info.rect.bottom - info.rect.top, 60);
 }
@@ -267,6 +270,62 @@ TEST(BufferDC, PaintsPixelForPixelLikeADirectPaint)
         EXPECT_EQ(seenBuffer.bottom, expected.bottom);
     }
     window.DestroyWindow();
+}
+
+// ---- Text beyond ASCII, 8-bit in the process's code page
+
+TEST(TextDrawing, LinkAndTooltipButtonShowNonAsciiTextAsTheWideCallsDrawIt)
+{
+#ifdef SPINDREL_TEST_UTF8
+    ASSERT_EQ(::GetACP(), 65001u) << "the test's manifest did not make the process's code page UTF-8";
+    // Cyrillic, CJK and Turkish letters; a Western code page holds accented letters.
+    const std::wstring wide = L"\u0414\u043c\u0438\u0442\u0440\u0438\u0439 \u738b\u82b3 Ay\u015fe";
+#else
+    const std::wstring wide = L"Zo\u00eb M\u00fcller";
+#endif
+    const std::string text = AnsiFromWide(wide.c_str());
+    ASSERT_TRUE(WideFromAnsi(text.c_str()) == wide) << "the process's code page does not hold the text";
+    // Topmost in a corner, away from the windows of tests that run beside this one.
+    HWND parent = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 700, 600, 300, 60, nullptr,
+                                    nullptr, nullptr, nullptr);
+    ASSERT_NE(parent, nullptr);
+    HWND linkWindow = ::CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOTIFY, 10, 10, 40, 8,
+                                        parent, reinterpret_cast<HMENU>(1026), nullptr, nullptr);
+    HWND buttonWindow = ::CreateWindowExA(0, "BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 30,
+                                          200, 24, parent, reinterpret_cast<HMENU>(1), nullptr, nullptr);
+    // The link: fitted to the text's width as the wide call measures it, and drawn pixel for
+    // pixel as the wide call draws it (at its text position, in its normal colour).
+    CHyperLink link;
+    ASSERT_TRUE(link.SubclassWindow(linkWindow));
+    const COLORREF background = RGB(232, 232, 233);
+    link.SetBackgroundColor(background);
+    link.SetURL(text.c_str());
+    ::UpdateWindow(linkWindow);
+    ::UpdateWindow(linkWindow);
+    int w = 0, h = 0;
+    const std::vector<COLORREF> drawn = test_support::ReadClient(linkWindow, w, h);
+    SIZE extent{};
+    {
+        CClientDC dc(&link);
+        const RECT all{0, 0, w, h};
+        dc.FillSolidRect(&all, background);
+        CSelectedObject font(dc, link.Font());
+        ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(RGB(0, 0, 255));
+        ::TextOutW(dc, 1, 0, wide.c_str(), static_cast<int>(wide.size()));
+    }
+    EXPECT_EQ(w, extent.cx + 6);
+    EXPECT_TRUE(test_support::ReadClient(linkWindow, w, h) == drawn);
+
+    // The tips: the link's address and the button's tip text, as the tooltips hold and draw them.
+    CTempWnd owner(parent);
+    EXPECT_TRUE(link.ToolTip().GetTextW(&owner, reinterpret_cast<UINT_PTR>(linkWindow)) == wide);
+    CButtonST button;
+    ASSERT_TRUE(button.SubclassWindow(buttonWindow));
+    button.SetTooltipText(text.c_str());
+    EXPECT_TRUE(button.ToolTip().GetTextW(&button, 1) == wide);
+    ::DestroyWindow(parent);
 }
 
 } // namespace

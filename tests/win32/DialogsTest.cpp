@@ -3,6 +3,8 @@
 // starts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@
 #include "controls/HyperLink.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "tests/common/Accessible.h"
+#include "tests/common/ScreenPixels.h"
 
 namespace {
 
@@ -45,28 +49,7 @@ constexpr COLORREF kBackground = RGB(232, 232, 233);
 constexpr int kLinkId = 1026;
 const char kLinkText[] = "Click here to download Tarvo";
 
-// The client area of a window as it shows now, one COLORREF a pixel.
-std::vector<COLORREF> ReadBack(HWND window, int& width, int& height)
-{
-    RECT client;
-    ::GetClientRect(window, &client);
-    width = client.right;
-    height = client.bottom;
-    std::vector<COLORREF> pixels;
-    HDC screen = ::GetDC(window);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels.push_back(::GetPixel(memory, x, y));
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(window, screen);
-    return pixels;
-}
+using test_support::ReadClient;
 
 UINT WINAPI At200Percent(HWND) { return 192; }
 
@@ -83,6 +66,14 @@ SIZE LinkTextSize(int height = 14)
     ::SelectObject(screen, old);
     ::ReleaseDC(nullptr, screen);
     return size;
+}
+
+// The focus cue's dots on the link's top row: the background inverted.
+int FocusDots(HWND window)
+{
+    int w = 0, h = 0;
+    const std::vector<COLORREF> pixels = ReadClient(window, w, h);
+    return static_cast<int>(std::count(pixels.begin(), pixels.begin() + (h > 0 ? w : 0), RGB(23, 23, 22)));
 }
 
 class Link : public ::testing::Test {
@@ -143,14 +134,14 @@ protected:
     struct Look {
         int text = 0;      // pixels of exactly the state's colour above the underline row
         int underline = 0; // pixels of the underline row in that colour
-        int foreign = 0;   // pixels of the other states' colours anywhere
+        int foreign = 0;   // pixels of the fixed looks' other colours anywhere
         int background = 0;
     };
 
-    Look Read(COLORREF color)
+    Look Read(COLORREF color, COLORREF background = kBackground)
     {
         int w = 0, h = 0;
-        const std::vector<COLORREF> pixels = ReadBack(staticWindow, w, h);
+        const std::vector<COLORREF> pixels = ReadClient(staticWindow, w, h);
         const int underlineRow = TextSize().cy;
         Look look;
         for (int y = 0; y < h; ++y) {
@@ -158,10 +149,10 @@ protected:
                 const COLORREF c = pixels[static_cast<std::size_t>(y * w + x)];
                 if (c == color)
                     ++(y == underlineRow ? look.underline : look.text);
-                else if (c == RGB(0, 0, 255) || c == RGB(255, 0, 0) || c == RGB(200, 0, 225))
-                    ++look.foreign;
-                else if (c == kBackground)
+                else if (c == background)
                     ++look.background;
+                else if (c == RGB(0, 0, 255) || c == RGB(255, 0, 0) || c == RGB(200, 0, 225) || c == kBackground)
+                    ++look.foreign;
             }
         }
         return look;
@@ -193,7 +184,7 @@ TEST_F(Link, FitsItsTextAtTheFirstPaint)
     // part beyond the template's width of 60 pixels.
     ::UpdateWindow(staticWindow);
     int w = 0, h = 0;
-    const std::vector<COLORREF> pixels = ReadBack(staticWindow, w, h);
+    const std::vector<COLORREF> pixels = ReadClient(staticWindow, w, h);
     int beyond = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 60; x < w; ++x)
@@ -306,6 +297,67 @@ TEST_F(Link, AddressSetBeforeAttachingReachesTheTooltipOnlyWhenSetAgain)
     EXPECT_EQ(commands.size(), 1u);
 }
 
+TEST_F(Link, HighContrastTakesTheSystemColoursAndGivesThemBack)
+{
+    const COLORREF hot = ::GetSysColor(COLOR_HOTLIGHT);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    ASSERT_TRUE(hot != RGB(0, 0, 255) && face != kBackground) << "the system colours look like the fixed ones";
+    Attach();
+    ::SetCursorPos(0, 0);
+    const int textWidth = TextSize().cx;
+    const HighContrastQuery system = SetHighContrastQuery([] { return true; });
+    link.SendMessage(WM_SYSCOLORCHANGE);
+    ::UpdateWindow(staticWindow);
+    const Look normal = Read(hot, face);
+    link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ::UpdateWindow(staticWindow);
+    const Look hover = Read(hot, face);
+    SetHighContrastQuery(system);
+    link.SendMessage(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST);
+    ::UpdateWindow(staticWindow);
+    const Look fixedHover = Read(RGB(255, 0, 0));
+    EXPECT_GT(normal.text, 0);
+    EXPECT_EQ(normal.underline, 0);
+    EXPECT_EQ(normal.foreign, 0);
+    EXPECT_GT(normal.background, textWidth);
+    EXPECT_GT(hover.text, 0);
+    EXPECT_EQ(hover.underline, textWidth);
+    EXPECT_EQ(hover.foreign, 0);
+    EXPECT_GT(fixedHover.text, 0);
+    EXPECT_EQ(fixedHover.underline, textWidth);
+    EXPECT_EQ(fixedHover.foreign, 0);
+}
+
+TEST_F(Link, AssistiveTechnologySeesALinkWhoseDefaultActionOpensIt)
+{
+    Attach();
+    test_support::AccessibleInfo seen = test_support::ReadAccessible(staticWindow);
+    EXPECT_EQ(seen.role, ROLE_SYSTEM_LINK);
+    EXPECT_EQ(AnsiFromWide(seen.name.c_str()), "Click here to download Tarvo");
+    EXPECT_EQ(AnsiFromWide(seen.value.c_str()), config::clientHomePage);
+    EXPECT_EQ(AnsiFromWide(seen.defaultAction.c_str()), "Jump");
+    EXPECT_EQ(seen.state & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_HOTTRACKED),
+              STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED);
+
+    ::SetFocus(staticWindow);
+    link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    seen = test_support::ReadAccessible(staticWindow, true);
+    EXPECT_EQ(seen.state & (STATE_SYSTEM_FOCUSED | STATE_SYSTEM_HOTTRACKED), STATE_SYSTEM_FOCUSED | STATE_SYSTEM_HOTTRACKED);
+    EXPECT_EQ(seen.defaultActionDone, S_OK);
+    // Done from the link's queue, as a click: the address opens and the parent hears of it.
+    for (MSG msg; ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+        ::DispatchMessageA(&msg);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].file, config::clientHomePage);
+    EXPECT_EQ(commands.size(), 1u);
+
+    ::EnableWindow(staticWindow, FALSE);
+    seen = test_support::ReadAccessible(staticWindow, true);
+    EXPECT_TRUE(seen.state & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_FALSE(seen.state & STATE_SYSTEM_FOCUSABLE);
+    EXPECT_NE(seen.defaultActionDone, S_OK);
+}
+
 // ---- The two dialogs, each run modally from its template.
 
 template <class Base>
@@ -316,6 +368,9 @@ public:
     HWND hwnd = nullptr;
     bool visible = false;
     std::function<void(Driven&)> act;
+    // Further steps, one at each later tick, after act.
+    std::deque<std::function<void(Driven&)>> then;
+    std::vector<UINT> commands; // the ids of the WM_COMMANDs the dialog received
 
     std::string Text(int id) const
     {
@@ -342,8 +397,15 @@ protected:
             this->KillTimer(77);
             visible = ::IsWindowVisible(this->m_hWnd);
             act(*this);
+            if (!then.empty()) {
+                act = then.front();
+                then.pop_front();
+                this->SetTimer(77, 50, nullptr);
+            }
             return 0;
         }
+        if (msg == WM_COMMAND)
+            commands.push_back(LOWORD(wParam));
         return Base::WindowProc(msg, wParam, lParam);
     }
 };
@@ -401,6 +463,74 @@ TEST(Dialogs, ErrorDialogLinkOpensTheHomePageAndClosesWithOk)
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].file, config::clientHomePage);
     EXPECT_EQ(opened[0].show, SW_SHOWDEFAULT);
+}
+
+// Tab from OK reaches the link, which shows its focus cue unless the dialog hides cues; Enter or
+// Space on it opens the address and closes the dialog as a click does, without pressing the
+// default button too; Escape only closes the dialog.
+class ErrorDialogKeys : public ::testing::TestWithParam<WPARAM> {};
+
+TEST_P(ErrorDialogKeys, TabReachesTheLinkThenTheKeyDoesWhatAClickDoes)
+{
+    const WPARAM key = GetParam();
+    opened.clear();
+    const ShellOpenCall previous = SetLinkShellOpen(&RecordShellOpen);
+    Driven<CErrorMessageDlg> error;
+    HWND linkWindow = nullptr, focusAfterTab = nullptr;
+    int focusFirst = 0, dots = 0, hiddenDots = 0;
+    error.act = [&](Driven<CErrorMessageDlg>& d) {
+        linkWindow = ::GetDlgItem(d.hwnd, IDC_DOWNLOAD_LINK);
+        focusFirst = ::GetDlgCtrlID(::GetFocus());
+        ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    };
+    error.then = {[&](Driven<CErrorMessageDlg>&) {
+        focusAfterTab = ::GetFocus();
+        ::UpdateWindow(linkWindow);
+        dots = FocusDots(linkWindow);
+        // Cues hidden until the keyboard is used, as after a mouse click; then shown again.
+        ::SendMessageA(linkWindow, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+        ::UpdateWindow(linkWindow);
+        hiddenDots = FocusDots(linkWindow);
+        ::SendMessageA(linkWindow, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        ::PostMessageA(focusAfterTab, WM_KEYDOWN, key, 1);
+    }};
+    const INT_PTR result = error.DoModal();
+    SetLinkShellOpen(previous);
+
+    EXPECT_EQ(focusFirst, IDOK);
+    EXPECT_EQ(focusAfterTab, linkWindow);
+    EXPECT_GT(dots, 0);
+    EXPECT_EQ(hiddenDots, 0);
+    if (key == VK_ESCAPE) {
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_TRUE(opened.empty());
+        EXPECT_EQ(error.commands, std::vector<UINT>{IDCANCEL});
+    } else {
+        EXPECT_EQ(result, IDOK);
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].file, config::clientHomePage);
+        EXPECT_EQ(error.commands, std::vector<UINT>{IDC_DOWNLOAD_LINK});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EnterSpaceEscape, ErrorDialogKeys, ::testing::Values(VK_RETURN, VK_SPACE, VK_ESCAPE));
+
+// Only top-level windows hear of a theme change: the dialog passes it on, and the link repaints.
+TEST(Dialogs, ErrorDialogPassesAThemeChangeOnToItsLink)
+{
+    Driven<CErrorMessageDlg> error;
+    std::vector<BOOL> repaints;
+    error.act = [&](Driven<CErrorMessageDlg>& d) {
+        HWND linkWindow = ::GetDlgItem(d.hwnd, IDC_DOWNLOAD_LINK);
+        for (UINT message : {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE}) {
+            ::UpdateWindow(linkWindow);
+            ::SendMessageA(d.hwnd, message, message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+            repaints.push_back(::GetUpdateRect(linkWindow, nullptr, FALSE));
+        }
+        d.EndDialog(IDCANCEL);
+    };
+    error.DoModal();
+    EXPECT_EQ(repaints, (std::vector<BOOL>{TRUE, TRUE}));
 }
 
 // For screenshots: the error dialog, open until closed by hand. Run with
