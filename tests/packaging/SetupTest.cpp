@@ -352,17 +352,16 @@ TEST_F(Setup, UpgradeAndUninstallEndOnlyThisInstallsSpindrelInTheTray)
     }
 }
 
-// Sets a file's time of last access far back.
+// Sets a file's time of last access far back; and whether it was read since, where the file
+// system keeps that time.
 void AgeLastAccess(const std::string& path)
 {
-    HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     const FILETIME old{0, 0x01C00000};
     ::SetFileTime(file, nullptr, &old, nullptr);
     ::CloseHandle(file);
 }
-
-// Whether the file was read since AgeLastAccess, where the file system keeps the time of access.
 bool ReadSinceAged(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -374,10 +373,7 @@ bool ReadSinceAged(const std::string& path)
 bool Unused(const std::string& exe)
 {
     HANDLE file = ::CreateFileA(exe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    ::CloseHandle(file);
-    return true;
+    return file != INVALID_HANDLE_VALUE && ::CloseHandle(file);
 }
 
 // Installed into a folder whose name the system's code page (1252) lacks, as every path of a
@@ -385,16 +381,8 @@ bool Unused(const std::string& exe)
 // Spindrel does, in UTF-8.
 class SetupInAnyFolder : public Setup, public ::testing::WithParamInterface<const char*> {
 protected:
-    void SetUp() override
-    {
-        Setup::SetUp();
-        CleanFolder();
-    }
-    void TearDown() override
-    {
-        Setup::TearDown();
-        CleanFolder();
-    }
+    SetupInAnyFolder() { CleanFolder(); }
+    ~SetupInAnyFolder() override { CleanFolder(); }
     void CleanFolder()
     {
         RemoveFolder(folder);
@@ -475,7 +463,8 @@ TEST_P(SetupInAnyFolder, InstallsRunsStartsWithWindowsKeepsItsSettingsAndUninsta
 }
 
 INSTANTIATE_TEST_SUITE_P(CyrillicAndChinese, SetupInAnyFolder,
-                         ::testing::Values("\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9", "\xE7\x8E\x8B\xE8\x8A\xB3"),
+                         ::testing::Values("\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9", // Dmitriy
+                                           "\xE7\x8E\x8B\xE8\x8A\xB3"), // Wang Fang
                          [](const ::testing::TestParamInfo<const char*>& param) {
                              return param.index == 0 ? std::string("Cyrillic") : std::string("Chinese");
                          });

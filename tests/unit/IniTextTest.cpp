@@ -36,7 +36,8 @@ TEST(IniText, AChangeRewritesOnlyItsValue)
     // A new key ends its section, before the blank line; a new section ends the file.
     EXPECT_TRUE(file.Set("main", "left", "-1"));
     EXPECT_TRUE(file.Set("log", "logfile", ""));
-    EXPECT_EQ(file.Text(), head + "12 \r\n\xE9t\xE9=caf\xE9\r\nleft=-1\r\n\r\n[other]\r\nkeep=me\r\n\r\n[log]\r\nlogfile=\r\n");
+    EXPECT_EQ(file.Text(),
+              head + "12 \r\n\xE9t\xE9=caf\xE9\r\nleft=-1\r\n\r\n[other]\r\nkeep=me\r\n\r\n[log]\r\nlogfile=\r\n");
 
     // A quoted value equal to the new one stays as it is.
     Document quoted("[log]\nlogfile='C:\\x'");

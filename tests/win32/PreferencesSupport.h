@@ -219,8 +219,8 @@ inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0, const std::string& 
     const DWORD begin = ::GetTickCount();
     for (;;) {
         int count = 0;
-        HANDLE file = ::CreateFileA(TarvoMarker(folder).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
+        HANDLE file = ::CreateFileA(TarvoMarker(folder).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             char text[512];
             DWORD got = 0;
