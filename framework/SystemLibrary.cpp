@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "framework/CodePage.h"
+
 namespace {
 
 // From libloaderapi.h of Windows 8 (and Windows 7 with KB2533623); the headers of older systems
@@ -44,7 +46,7 @@ HMODULE LoadSystemLibrary(const char* name)
         return ::LoadLibraryExA(name, nullptr, kSearchSystem32);
 
     // The full path, and the library's dependencies looked up from its own folder first.
-    char path[MAX_PATH];
+    char path[code_page::kPathBufferSize];
     const UINT length = ::GetSystemDirectoryA(path, sizeof path);
     if (length == 0 || length >= sizeof path)
         return nullptr;
