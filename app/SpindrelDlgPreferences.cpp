@@ -1,7 +1,9 @@
 // Preferences in the registry, start with Windows, and starting Tarvo.
 #include "app/SpindrelDlg.h"
 
+#include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include "app/ProductKey.h"
 #include "app/core/ClientPath.h"
 #include "app/core/StartupCommand.h"
+#include "framework/CodePage.h"
 
 namespace {
 
@@ -33,6 +36,75 @@ DWORD DecimalValue(const CString& text)
 {
     const long value = std::strtol(text.c_str(), nullptr, 10);
     return static_cast<DWORD>(static_cast<std::int32_t>(value));
+}
+
+// The target to write into a shortcut. Wine's shell keeps a shortcut's target only in 8-bit text,
+// and reads it back in the code page of the program that reads it: a folder name that the
+// system's code page lacks would come back as '?' (Windows keeps the target in UTF-16 as well).
+// Such a target goes in its short form, which is ASCII and which Windows starts all the same.
+std::wstring ShortcutTarget(const std::wstring& exe)
+{
+    bool exact = true;
+    code_page::FromWide(exe, code_page::SystemCodePage(), &exact);
+    if (exact)
+        return exe;
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD length = ::GetShortPathNameW(exe.c_str(), shortPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return exe;
+    code_page::FromWide(shortPath, code_page::SystemCodePage(), &exact);
+    return exact ? std::wstring(shortPath, length) : exe;
+}
+
+// Makes the shortcut at `link` that starts `exe` in `folder`, as the setup makes it.
+HRESULT CreateShortcut(const std::wstring& link, const std::wstring& exe, const std::wstring& folder)
+{
+    // The main thread's COM is up; a caller without it (a test) gets it for the call.
+    const HRESULT com = ::CoInitialize(nullptr);
+    IShellLinkW* shellLink = nullptr;
+    HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                        reinterpret_cast<void**>(&shellLink));
+    if (SUCCEEDED(result)) {
+        shellLink->SetPath(ShortcutTarget(exe).c_str());
+        shellLink->SetWorkingDirectory(folder.c_str());
+        shellLink->SetIconLocation(exe.c_str(), 0);
+        shellLink->SetShowCmd(SW_SHOWNORMAL);
+        IPersistFile* file = nullptr;
+        result = shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        if (SUCCEEDED(result)) {
+            result = file->Save(link.c_str(), TRUE);
+            file->Release();
+        }
+        shellLink->Release();
+    }
+    if (SUCCEEDED(com))
+        ::CoUninitialize();
+    // Some shells report success for a file they could not write.
+    if (SUCCEEDED(result) && ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+        result = E_FAIL;
+    return result;
+}
+
+// The system's words for a failure, without the final full stop and line break.
+std::wstring SystemMessage(HRESULT result)
+{
+    wchar_t* text = nullptr;
+    std::wstring message;
+    if (::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, static_cast<DWORD>(result), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr) &&
+        text) {
+        message = text;
+        ::LocalFree(text);
+    }
+    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ' ||
+                                message.back() == L'.'))
+        message.pop_back();
+    if (message.empty()) {
+        wchar_t code[32];
+        std::swprintf(code, 32, L"error 0x%08lX", static_cast<unsigned long>(result));
+        message = code;
+    }
+    return message;
 }
 
 } // namespace
@@ -77,16 +149,40 @@ void CSpindrelDlg::ToggleRunAtStartup()
         return;
     }
 
-    // The shortcut beside the current directory. When that directory cannot be read, or the
-    // shortcut's path would not fit, nothing is stored: a cut path would start something else.
-    char directory[startup_command::kPathSize] = {};
-    const DWORD answer = ::GetCurrentDirectoryA(sizeof directory, directory);
-    const auto commandLine =
-        startup_command::FromCurrentDirectory(directory, sizeof directory, answer, config::productName);
-    if (!commandLine)
+    // The shortcut beside the executable, whatever folder the program was started from, made
+    // when it is missing. Taken in UTF-16 from start to end, so that the value names the folder
+    // exactly whatever the code pages (and the uninstaller, which compares it, recognises it).
+    // When the shortcut cannot be there, nothing is stored: the item stays unticked, and the user
+    // learns why and what to do.
+    const std::wstring product = code_page::ToWide(config::productName);
+    const std::wstring exe = code_page::ModuleFileNameW();
+    const auto link = startup_command::ShortcutPath(exe, product);
+    const std::wstring cannot = product + L" cannot start with Windows from its folder: ";
+    const std::wstring again = L", then choose \"Run at Startup\" again.";
+    std::wstring problem;
+    if (!link) {
+        problem = cannot + L"the folder's path is too long for the shortcut that Windows starts at logon.\n\n" +
+                  startup_command::Folder(exe) + L"\n\nMove the " + product +
+                  L" folder to a place with a shorter path" + again;
+    } else if (const DWORD found = ::GetFileAttributesW(link->c_str());
+               found == INVALID_FILE_ATTRIBUTES || (found & FILE_ATTRIBUTE_DIRECTORY)) {
+        const HRESULT made = CreateShortcut(*link, exe, startup_command::Folder(exe));
+        if (FAILED(made))
+            problem = cannot + L"the shortcut that Windows starts at logon could not be made.\n\n" + *link +
+                      L"\n\n" + SystemMessage(made) + L".\n\nMove the " + product +
+                      L" folder to a place you can write to, such as your Documents folder, or have that shortcut "
+                      L"made for you" + again;
+    }
+    if (!problem.empty()) {
+        runAtStartup = false;
+        key.reset();
+        ::MessageBoxW(m_hWnd, problem.c_str(), product.c_str(), MB_OK | MB_ICONWARNING);
         return;
-    ::RegSetValueExA(key.get(), config::productName, 0, REG_SZ, reinterpret_cast<const BYTE*>(commandLine->c_str()),
-                     static_cast<DWORD>(commandLine->size() + 1));
+    }
+
+    const std::wstring commandLine = startup_command::CommandLine(*link);
+    ::RegSetValueExW(key.get(), product.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(commandLine.c_str()),
+                     static_cast<DWORD>((commandLine.size() + 1) * sizeof(wchar_t)));
 }
 
 void CSpindrelDlg::QueryRunAtStartup(CCmdUI* item)
@@ -134,7 +230,7 @@ void CSpindrelDlg::LaunchClient()
     std::snprintf(clientKeyPath, sizeof clientKeyPath, "Software\\%s", config::clientName);
 
     // The install path, read while the client's key is open; the key is closed before anything
-    // is started or shown.
+    // is started or shown. The buffer holds MAX_PATH characters in UTF-8.
     char installPath[client_path::kInstallPathSize] = {};
     {
         UniqueKey key;
@@ -150,7 +246,8 @@ void CSpindrelDlg::LaunchClient()
     }
 
     const auto executable = client_path::ExecutablePath(installPath, sizeof installPath, config::clientName);
-    if (!executable)
+    // A path of more than 255 characters is not used, as when it filled a buffer of 256 bytes.
+    if (!executable || code_page::CharacterCount(installPath) > client_path::kInstallPathCharacters)
         return;
 
     const HINSTANCE started = ::ShellExecuteA(nullptr, nullptr, executable->c_str(), nullptr, nullptr, SW_SHOW);

@@ -60,6 +60,10 @@ struct RegistryKey : NullInvalid<HKEY> { static void close(HKEY h) { ::RegCloseK
 struct Module : NullInvalid<HMODULE> { static void close(HMODULE h) { ::FreeLibrary(h); } };
 struct Menu : NullInvalid<HMENU> { static void close(HMENU h) { ::DestroyMenu(h); } };
 struct Kernel : NullInvalid<HANDLE> { static void close(HANDLE h) { ::CloseHandle(h); } };
+struct File {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { ::CloseHandle(h); }
+};
 struct Socket {
     static SOCKET invalid() { return INVALID_SOCKET; }
     static void close(SOCKET s) { ::closesocket(s); }
@@ -76,4 +80,5 @@ using UniqueKey = UniqueHandle<HKEY, handle_traits::RegistryKey>;
 using UniqueModule = UniqueHandle<HMODULE, handle_traits::Module>;
 using UniqueMenu = UniqueHandle<HMENU, handle_traits::Menu>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, handle_traits::Kernel>;
+using UniqueFile = UniqueHandle<HANDLE, handle_traits::File>;
 using UniqueSocket = UniqueHandle<SOCKET, handle_traits::Socket>;

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "framework/CodePage.h"
+
 namespace {
 
 // LOAD_LIBRARY_SEARCH_SYSTEM32, which libloaderapi.h names only for Windows 8 and later targets
@@ -37,9 +39,8 @@ HMODULE LoadSystemLibrary(const char* name)
     if (CanSearchSystem32Only())
         return ::LoadLibraryExA(name, nullptr, kSearchSystem32);
 
-    // The full path, and the library's dependencies looked up from its own folder first. A path
-    // of MAX_PATH characters takes up to three bytes a character in UTF-8.
-    char path[MAX_PATH * 3];
+    // The full path, and the library's dependencies looked up from its own folder first.
+    char path[code_page::kPathBufferSize];
     const UINT length = ::GetSystemDirectoryA(path, sizeof path);
     if (length == 0 || length >= sizeof path)
         return nullptr;

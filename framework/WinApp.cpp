@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "framework/CodePage.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -38,16 +39,15 @@ void CWinApp::LoadAppName()
     if (::LoadStringA(AfxGetResourceHandle(), AFX_IDS_APP_TITLE, title, sizeof title) > 0) {
         m_pszAppName = title;
     } else {
-        char path[MAX_PATH] = {};
-        ::GetModuleFileNameA(m_hInstance, path, sizeof path - 1);
-        std::string name = path;
-        const auto slash = name.find_last_of("\\/");
-        if (slash != std::string::npos)
+        // Cut in UTF-16, where no byte of a double-byte character can pass for a '\'.
+        std::wstring name = code_page::ModuleFileNameW(m_hInstance);
+        const auto slash = name.find_last_of(L"\\/");
+        if (slash != std::wstring::npos)
             name.erase(0, slash + 1);
-        const auto dot = name.rfind('.');
-        if (dot != std::string::npos)
+        const auto dot = name.rfind(L'.');
+        if (dot != std::wstring::npos)
             name.erase(dot);
-        m_pszAppName = name.c_str();
+        m_pszAppName = code_page::FromWide(name).c_str();
     }
 }
 

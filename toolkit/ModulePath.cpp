@@ -2,29 +2,19 @@
 
 #include <windows.h>
 
-#include <vector>
+#include "framework/CodePage.h"
 
 namespace toolkit {
 
 std::string ModulePath()
 {
-    // A result as long as the buffer may be cut short (and unterminated on old systems): grow
-    // the buffer until the whole path fits.
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            return {};
-        if (length < buffer.size())
-            return std::string(buffer.data(), length);
-        if (buffer.size() >= 65536)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
+    return code_page::ModuleFileName();
 }
 
 bool IsAnsiLeadByte(unsigned char byte)
 {
+    // Under UTF-8 there are none: no byte of a multi-byte character is below 0x80, so none can
+    // pass for a '.' or a '\'.
     return ::IsDBCSLeadByte(byte) != FALSE;
 }
 

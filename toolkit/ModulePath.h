@@ -5,7 +5,9 @@
 
 namespace toolkit {
 
-// The full path of the process's executable, however long; empty when the system cannot say.
+// The full path of the process's executable in the process's code page, however long; in its
+// short form where that code page lacks some of its characters (framework/CodePage.h). Empty
+// when the system cannot say.
 std::string ModulePath();
 
 // IsDBCSLeadByte for the toolkit's path rules.

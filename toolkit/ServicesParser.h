@@ -10,7 +10,8 @@
 
 class CServicesParser {
 public:
-    static constexpr std::size_t kPathSize = 260;
+    // A path of MAX_PATH (260) characters in UTF-8, three bytes each at most.
+    static constexpr std::size_t kPathSize = 260 * 3;
     // Lines are read in pieces of at most kPieceSize - 1 bytes; each piece is parsed as a line.
     static constexpr int kPieceSize = 300;
 
@@ -21,9 +22,11 @@ public:
         Entry* next;
     };
 
-    // Reads "services" in the executable's directory (Windows builds).
+    // Reads "services" in the executable's directory (Windows builds). The file is opened by the
+    // system, whatever characters its path holds.
     CServicesParser();
-    // Reads the file at `path`; a path of kPathSize bytes or more (or null) reads nothing.
+    // Reads the file at `path` (opened by the C runtime); a path of kPathSize bytes or more (or
+    // null) reads nothing.
     explicit CServicesParser(const char* path);
     // Reads from a stream the caller opened and keeps open (the fuzzer).
     explicit CServicesParser(std::FILE* stream);

@@ -1,5 +1,9 @@
 #include "toolkit/Settings.h"
 
+#include <cstring>
+
+#include "toolkit/core/ServicesGrammar.h"
+
 std::int32_t logSizeLimit = 0;
 
 namespace {
@@ -84,12 +88,21 @@ void CSettings::Load()
             this->*key.field = value;
             break;
         }
-        case Kind::Seconds:
-            idleMilliseconds = GetUnsigned(key.section, key.name, static_cast<UINT>(key.defaultValue)) * 1000u;
+        case Kind::Seconds: {
+            // As GetUnsigned reads it, with the text kept.
+            char text[500];
+            GetText(key.section, key.name, "10", text, sizeof text);
+            idleSecondsRead = text;
+            idleMilliseconds = services_grammar::ToUnsigned32(text, nullptr) * 1000u;
             break;
-        case Kind::Text:
+        }
+        case Kind::Text: {
             GetText(key.section, key.name, "", logFileName, sizeof logFileName);
+            const std::string cut =
+                code_page::CharacterPrefix(logFileName, kLogFileNameCharacters, sizeof logFileName - 1);
+            std::memcpy(logFileName, cut.c_str(), cut.size() + 1);
             break;
+        }
         }
     }
     logSizeLimit = static_cast<std::int32_t>(logLimitMegabytes) << 20;
@@ -104,7 +117,13 @@ void CSettings::Save() const
             PutNumber(key.section, key.name, this->*key.field);
             break;
         case Kind::Seconds:
-            PutUnsigned(key.section, key.name, idleMilliseconds / 1000u);
+            // The milliseconds cannot tell every stored value from another (a value above
+            // 4,294,967 seconds wraps, a negative one is read as a large one): while they are
+            // those read, the text read goes back, so that a load and a save change nothing.
+            if (idleMilliseconds == services_grammar::ToUnsigned32(idleSecondsRead.c_str(), nullptr) * 1000u)
+                PutText(key.section, key.name, idleSecondsRead.c_str());
+            else
+                PutUnsigned(key.section, key.name, idleMilliseconds / 1000u);
             break;
         case Kind::Text:
             PutText(key.section, key.name, logFileName);

@@ -5,15 +5,19 @@
 //
 // Values outside their range are corrected on loading: "mbdelete" to 1 unless it is 1 to 999,
 // "logtype" to 0 unless it is 0 to 6. "idleseconds" is held in milliseconds (the product taken
-// modulo 2^32) and written back in seconds. "logfile" keeps at most 259 characters.
+// modulo 2^32) and written back as it was read while that is unchanged, so that a value above
+// 4,294,967 seconds or a negative one survives. "logfile" keeps at most 259 characters.
 
 #include <cstdint>
+#include <string>
 
 #include "toolkit/IniFile.h"
 
 class CSettings : public CIniFile {
 public:
-    static constexpr std::size_t kLogFileNameSize = 260;
+    // A path of MAX_PATH characters in UTF-8; the value keeps 259 of them at most.
+    static constexpr std::size_t kLogFileNameSize = code_page::kPathBufferSize;
+    static constexpr std::size_t kLogFileNameCharacters = 259;
 
     // The settings file beside the executable.
     CSettings();
@@ -55,6 +59,8 @@ public:
 private:
     void Load();
     void Save() const;
+
+    std::string idleSecondsRead; // the "idleseconds" text as read
 };
 
 // The log size in bytes beyond which the log is started afresh: "mbdelete" megabytes.

@@ -8,8 +8,10 @@
 
 namespace client_path {
 
-// The buffer the install path is read into, its NUL included.
-inline constexpr std::size_t kInstallPathSize = 256;
+// The buffer the install path is read into, its NUL included: MAX_PATH characters in UTF-8.
+inline constexpr std::size_t kInstallPathSize = 260 * 3;
+// The longest install path used, in characters.
+inline constexpr std::size_t kInstallPathCharacters = 255;
 
 // The executable's path from the install path read into `buffer` (bufferSize bytes, zero-filled
 // before the read). Nothing when the value filled every byte without a NUL: such a value is

@@ -1,32 +1,35 @@
 #include "app/core/StartupCommand.h"
 
-#include <cstdio>
-#include <cstring>
-
 namespace startup_command {
 
-std::optional<std::string> FromCurrentDirectory(const char* buffer, std::size_t bufferSize, unsigned long answer,
-                                                const char* productName)
+std::optional<std::wstring> ShortcutPath(std::wstring_view exePath, std::wstring_view productName)
 {
-    if (!buffer || !productName || bufferSize == 0 || answer == 0 || answer >= bufferSize)
+    const std::size_t slash = exePath.rfind(L'\\');
+    if (slash == std::wstring_view::npos || slash == 0 || productName.empty())
         return std::nullopt;
-    // The answer counts the characters written; a NUL before it ends the directory there.
-    const void* nul = std::memchr(buffer, '\0', answer);
-    const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - buffer) : answer;
-    if (length == 0)
+    std::wstring path(exePath.substr(0, slash + 1));
+    path.append(productName).append(L".lnk");
+    if (path.size() >= kMaxPath)
         return std::nullopt;
-    const std::string directory(buffer, length);
+    return path;
+}
 
-    char shortcut[kPathSize];
-    const int joined = std::snprintf(shortcut, sizeof shortcut, "%s\\%s.lnk", directory.c_str(), productName);
-    if (joined < 0 || static_cast<std::size_t>(joined) >= sizeof shortcut)
-        return std::nullopt;
+std::wstring Folder(std::wstring_view exePath)
+{
+    const std::size_t slash = exePath.rfind(L'\\');
+    if (slash == std::wstring_view::npos)
+        return {};
+    std::wstring folder(exePath.substr(0, slash));
+    if (!folder.empty() && folder.back() == L':')
+        folder += L'\\'; // the root of a drive, not its current folder
+    return folder;
+}
 
-    char commandLine[kPathSize + 16];
-    const int made = std::snprintf(commandLine, sizeof commandLine, "\"%s\" -tray", shortcut);
-    if (made < 0 || static_cast<std::size_t>(made) >= sizeof commandLine)
-        return std::nullopt;
-    return std::string(commandLine, static_cast<std::size_t>(made));
+std::wstring CommandLine(std::wstring_view shortcutPath)
+{
+    std::wstring line = L"\"";
+    line.append(shortcutPath).append(L"\" -tray");
+    return line;
 }
 
 } // namespace startup_command

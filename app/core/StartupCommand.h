@@ -1,24 +1,28 @@
 #pragma once
-// The command line of the start-with-Windows entry: a shortcut named "<product>.lnk" in the
-// process's current directory, in double quotes, then " -tray". Kept apart from the registry so
-// that its bounds can be tested on their own.
+// The start-with-Windows entry: the shortcut "<product>.lnk" in the executable's own folder, and
+// the command line that starts it at logon, the shortcut's path in double quotes, then " -tray".
+// Kept apart from the registry so that its bounds can be tested on their own. Paths are UTF-16,
+// as the system gives them, so that any folder name is carried whole.
 
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace startup_command {
 
-// The buffer the current directory is read into; the shortcut's path, with its NUL, must fit in
-// as many bytes.
-inline constexpr std::size_t kPathSize = 256;
+// MAX_PATH: the shortcut's path, its NUL included, must fit in as many characters.
+inline constexpr std::size_t kMaxPath = 260;
 
-// The command line for the current directory held in `buffer` (bufferSize bytes), where `answer`
-// is what the current-directory query returned for that buffer: 0 when it failed, the length
-// without the NUL when the directory fitted, the size it needs when it did not.
-// Nothing when the query failed, the directory did not fit, the directory is empty, or the
-// shortcut's path would not fit in kPathSize bytes: no half-made command line is ever stored.
-std::optional<std::string> FromCurrentDirectory(const char* buffer, std::size_t bufferSize, unsigned long answer,
-                                                const char* productName);
+// The shortcut "<productName>.lnk" beside the executable at exePath. Nothing when the path names
+// no folder, or when the shortcut's path would not fit in kMaxPath characters: no half-made path
+// is ever stored.
+std::optional<std::wstring> ShortcutPath(std::wstring_view exePath, std::wstring_view productName);
+
+// The executable's folder, the shortcut's working folder ("D:\" for "D:\Spindrel.exe").
+std::wstring Folder(std::wstring_view exePath);
+
+// "\"<shortcut>\" -tray".
+std::wstring CommandLine(std::wstring_view shortcutPath);
 
 } // namespace startup_command

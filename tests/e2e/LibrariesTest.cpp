@@ -8,32 +8,15 @@
 #include "tests/e2e/SpindrelProcess.h"
 
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <cstring>
 #include <string>
 
 namespace {
 
+using e2e::ModulePath;
 using e2e::SpindrelProcess;
 using e2e::WaitUntil;
-
-// The module of that name in the process: its path, or "" when it is not loaded.
-std::string ModulePath(DWORD processId, const char* name)
-{
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return "";
-    std::string path;
-    MODULEENTRY32 module{};
-    module.dwSize = sizeof module;
-    for (BOOL more = ::Module32First(snapshot, &module); more; more = ::Module32Next(snapshot, &module)) {
-        if (::lstrcmpiA(module.szModule, name) == 0)
-            path = module.szExePath;
-    }
-    ::CloseHandle(snapshot);
-    return path;
-}
 
 bool InSystemFolder(const std::string& path)
 {

@@ -1,11 +1,16 @@
 // Spindrel.exe and its preferences, seen from another program: what a first start and one hide
-// leave in the registry, that the three ways to end write nothing, and "Auto&Run Tarvo" at
-// start-up, with the stand-in Tarvo.exe and without any Tarvo.
+// leave in the registry, that the three ways to end write nothing, "Auto&Run Tarvo" at start-up,
+// with the stand-in Tarvo.exe and without any Tarvo, and "Run at &Startup" from a copy of the
+// program in a folder of its own. This test runs, as Spindrel does, in UTF-8.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
 
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/SpindrelProcess.h"
 #include "tests/win32/PreferencesSupport.h"
@@ -17,6 +22,7 @@ using e2e::SpindrelProcess;
 
 constexpr const char productKey[] = "SOFTWARE\\Spindrel";
 constexpr const char clientKey[] = "Software\\Tarvo";
+constexpr const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 DWORD Dword(const StoredValue& value)
 {
@@ -125,6 +131,136 @@ TEST_F(PreferencesStartup, AutoRunWithoutTarvoShowsTheErrorBeforeTheWindowAndSta
     EXPECT_EQ(spindrel.ControlText(1001), "State: Stopped\nCapture failed"); // Wine refuses raw sockets
     spindrel.PostCommand(1007);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
+}
+
+// A copy of Spindrel.exe in a folder of its own, named in letters that the system's code page
+// (1252) lacks.
+struct CopiedSpindrel {
+    const std::string folder = e2e::OwnFolder() + "\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9";
+    const std::string exe = folder + "\\Spindrel.exe", link = folder + "\\Spindrel.lnk";
+
+    CopiedSpindrel()
+    {
+        Remove(); // what a run cut short left
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        EXPECT_TRUE(::CopyFileA(e2e::SpindrelExePath().c_str(), exe.c_str(), FALSE));
+    }
+    ~CopiedSpindrel() { Remove(); }
+
+    void Remove() const
+    {
+        if (::GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES && !Writable())
+            SetImmutable(false);
+        // A Spindrel that has just ended may hold its exe a moment longer.
+        e2e::WaitUntil([&] { return ::DeleteFileA(exe.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND; });
+        for (const std::string& file : {link, folder + "\\Spindrel.ini"})
+            ::DeleteFileA(file.c_str());
+        ::RemoveDirectoryA(folder.c_str());
+    }
+
+    bool Writable() const
+    {
+        const HANDLE file = ::CreateFileA((folder + "\\writable").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        return file != INVALID_HANDLE_VALUE && ::CloseHandle(file);
+    }
+
+    // Makes the folder one that nobody can write to, not even root (chattr +i, run on Wine's Unix
+    // side, which gives no handle to wait on), or writable again. False where this system cannot.
+    bool SetImmutable(bool immutable) const
+    {
+        using UnixFileName = char*(WINAPI*)(LPCWSTR);
+        const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void (*)()>(
+            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        wchar_t wide[MAX_PATH] = {};
+        ::MultiByteToWideChar(CP_UTF8, 0, folder.c_str(), -1, wide, MAX_PATH);
+        char* unixPath = unixFileName ? unixFileName(wide) : nullptr;
+        if (!unixPath)
+            return false;
+        std::string line = std::string("chattr ") + (immutable ? "+i" : "-i") + " \"" + unixPath + "\"";
+        ::HeapFree(::GetProcessHeap(), 0, unixPath);
+        STARTUPINFOA startup{sizeof startup};
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessA("Z:\\usr\\bin\\chattr", line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                              nullptr, &startup, &info))
+            return false;
+        for (HANDLE handle : {info.hThread, info.hProcess})
+            if (handle)
+                ::CloseHandle(handle);
+        return e2e::WaitUntil([&] { return Writable() != immutable; }, 5000);
+    }
+};
+
+std::string RunValue()
+{
+    const StoredValue value = ReadValue(runKey, "Spindrel");
+    return value.exists ? std::string(value.data.begin(), value.data.end()).c_str() : "<none>";
+}
+
+// The main windows of the Spindrels that run `exe`.
+std::vector<HWND> SpindrelsOf(const std::string& exe)
+{
+    std::vector<HWND> found;
+    for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, "#32770", "Spindrel")) != nullptr;) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(window, &processId);
+        if (::GetDlgItem(window, 1001) && e2e::ModulePath(processId, "Spindrel.exe") == exe)
+            found.push_back(window);
+    }
+    return found;
+}
+
+class RunAtStartup : public PreferencesStartup {
+protected:
+    void SetUp() override
+    {
+        PreferencesStartup::SetUp();
+        DeleteValue(runKey, "Spindrel");
+    }
+
+    KeptValue keptRun{runKey, "Spindrel"};
+    CopiedSpindrel copy;
+};
+
+// Started from another folder, as a script or another program starts it: the value names the
+// shortcut beside the exe, which is made then and starts this Spindrel through the shell.
+TEST_F(RunAtStartup, NamesTheShortcutBesideTheProgramAndMakesIt)
+{
+    SpindrelProcess spindrel(copy.exe);
+    ASSERT_TRUE(spindrel.Start("", "C:\\windows"));
+    ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
+    spindrel.PostCommand(32781); // "Run at &Startup"
+    ASSERT_TRUE(WaitFor([&] { return RunValue() == "\"" + copy.link + "\" -tray"; }, 10000)) << RunValue();
+    const Shortcut link = ReadShortcut(copy.link);
+    EXPECT_EQ(link.target, copy.exe);
+    EXPECT_EQ(link.folder, copy.folder);
+
+    // As the logon starts it: a second Spindrel of this copy.
+    const auto started = ::ShellExecuteA(nullptr, nullptr, copy.link.c_str(), "-tray", nullptr, SW_SHOW);
+    ASSERT_GT(reinterpret_cast<INT_PTR>(started), 32);
+    EXPECT_TRUE(WaitFor([&] { return SpindrelsOf(copy.exe).size() == 2; }, 15000));
+    for (HWND window : SpindrelsOf(copy.exe))
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(1007, 0), 0);
+    EXPECT_TRUE(WaitFor([&] { return SpindrelsOf(copy.exe).empty(); }, 15000));
+}
+
+TEST_F(RunAtStartup, InAFolderNobodyCanWriteToSaysWhyAndStoresNothing)
+{
+    SpindrelProcess spindrel(copy.exe);
+    ASSERT_TRUE(spindrel.Start());
+    ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
+    if (!copy.SetImmutable(true))
+        GTEST_SKIP() << "this system cannot make a folder that root cannot write to (chattr +i)";
+    spindrel.PostCommand(32781);
+    HWND message = spindrel.WaitForDialog("Spindrel", 10000, [](HWND window) { return !::GetDlgItem(window, 1001); });
+    ASSERT_NE(message, nullptr);
+    char text[1024] = {};
+    ::GetDlgItemTextA(message, 0xFFFF, text, sizeof text);
+    EXPECT_NE(std::string(text).find(copy.link), std::string::npos) << text;
+    ::PostMessageA(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(copy.SetImmutable(false));
+    EXPECT_EQ(RunValue(), "<none>");
+    EXPECT_EQ(::GetFileAttributesA(copy.link.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "tests/e2e/SpindrelProcess.h"
 
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -55,6 +56,22 @@ BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lParam)
     return FALSE;
 }
 } // namespace
+
+std::string ModulePath(DWORD processId, const char* name)
+{
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return "";
+    std::string path;
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof module;
+    for (BOOL more = ::Module32First(snapshot, &module); more; more = ::Module32Next(snapshot, &module)) {
+        if (::lstrcmpiA(module.szModule, name) == 0)
+            path = module.szExePath;
+    }
+    ::CloseHandle(snapshot);
+    return path;
+}
 
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool (*accept)(HWND))
 {

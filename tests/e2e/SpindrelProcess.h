@@ -67,6 +67,10 @@ bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
     return true;
 }
 
+// The path of the module of that name (the exe's own file name too) in the process, or "" when
+// it is not loaded.
+std::string ModulePath(DWORD processId, const char* name);
+
 // Wine's virtual desktop, where a window given a parent is its child as on Windows: once the
 // calling thread has joined it, the processes the tests start go there too.
 inline char* joinedDesktop = nullptr;

@@ -60,18 +60,6 @@ std::string TempFolder()
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    EXPECT_TRUE(file << text) << path;
-}
-
 std::string ReadString(const char* key, const char* name)
 {
     const StoredValue value = ReadValue(key, name);
@@ -112,37 +100,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000)
         if (::GetTickCount() - begin >= timeoutMs)
             return false;
     return true;
-}
-
-struct Shortcut {
-    std::string target, folder;
-};
-
-// What a shortcut starts, read through the shell's own IShellLink.
-Shortcut ReadShortcut(const std::string& path)
-{
-    Shortcut link{"<unreadable>", "<unreadable>"};
-    ::CoInitialize(nullptr);
-    IShellLinkA* shellLink = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                     reinterpret_cast<void**>(&shellLink)))) {
-        IPersistFile* file = nullptr;
-        wchar_t widePath[MAX_PATH] = {};
-        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            SUCCEEDED(file->Load(widePath, STGM_READ))) {
-            char text[MAX_PATH] = {};
-            shellLink->GetPath(text, sizeof text, nullptr, 0);
-            link.target = text;
-            shellLink->GetWorkingDirectory(text, sizeof text);
-            link.folder = text;
-        }
-        if (file)
-            file->Release();
-        shellLink->Release();
-    }
-    ::CoUninitialize();
-    return link;
 }
 
 // The main windows of the running Spindrel processes (a "Spindrel" dialog with the toggle) and
@@ -394,5 +351,122 @@ TEST_F(Setup, UpgradeAndUninstallEndOnlyThisInstallsSpindrelInTheTray)
         EXPECT_TRUE(other.Running() && ::IsWindowVisible(other.MainWindow()));
     }
 }
+
+// Sets a file's time of last access far back; and whether it was read since, where the file
+// system keeps that time.
+void AgeLastAccess(const std::string& path)
+{
+    HANDLE file =
+        ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const FILETIME old{0, 0x01C00000};
+    ::SetFileTime(file, nullptr, &old, nullptr);
+    ::CloseHandle(file);
+}
+bool ReadSinceAged(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+           data.ftLastAccessTime.dwHighDateTime != 0x01C00000;
+}
+
+// True when no process runs the exe any longer: it can be opened for writing.
+bool Unused(const std::string& exe)
+{
+    HANDLE file = ::CreateFileA(exe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return file != INVALID_HANDLE_VALUE && ::CloseHandle(file);
+}
+
+// Installed into a folder whose name the system's code page (1252) lacks, as every path of a
+// profile named Dmitriy or Wang Fang is: everything works as anywhere else. This test runs as
+// Spindrel does, in UTF-8.
+class SetupInAnyFolder : public Setup, public ::testing::WithParamInterface<const char*> {
+protected:
+    SetupInAnyFolder() { CleanFolder(); }
+    ~SetupInAnyFolder() override { CleanFolder(); }
+    void CleanFolder()
+    {
+        RemoveFolder(folder);
+        ::RemoveDirectoryA(parent.c_str());
+    }
+
+    const std::string parent = TempFolder() + GetParam();
+    const std::string folder = parent + "\\Spindrel";
+};
+
+TEST_P(SetupInAnyFolder, InstallsRunsStartsWithWindowsKeepsItsSettingsAndUninstalls)
+{
+    ASSERT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8));
+    const std::string exe = folder + "\\Spindrel.exe", link = folder + "\\Spindrel.lnk";
+    const std::string ini = folder + "\\Spindrel.ini", services = folder + "\\services";
+    ::CreateDirectoryA(parent.c_str(), nullptr);
+    ASSERT_EQ(Install(folder), 0);
+    EXPECT_EQ(ReadString(uninstallKey, "InstallLocation"), folder);
+    for (const std::string& shortcut : {link, startMenuLink})
+        EXPECT_EQ(FullPath(ReadShortcut(shortcut).target), exe) << shortcut;
+
+    // The services file read is this folder's, where the file system tells when a file was read.
+    AgeLastAccess(services);
+    ReadText(services);
+    const bool accessKept = ReadSinceAged(services);
+    AgeLastAccess(services);
+
+    ASSERT_TRUE(ShellStart(startMenuLink));
+    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 1; }));
+    const Instance first = RunningSpindrels().front();
+    EXPECT_EQ(FullPath(first.exe), exe);
+    EXPECT_TRUE(WaitFor([&] {
+        char type[64] = {};
+        return ::GetDlgItemTextA(first.window, 1016, type, sizeof type) > 0; // the first refresh
+    }));
+    if (accessKept) {
+        EXPECT_TRUE(ReadSinceAged(services));
+    }
+
+    // "Run at &Startup": the value names this folder's Spindrel.lnk, which starts this Spindrel.
+    ::PostMessageA(first.window, WM_COMMAND, MAKEWPARAM(32781, 0), 0);
+    const std::string runValue = "\"" + link + "\" -tray";
+    ASSERT_TRUE(WaitFor([&] { return ReadString(runKey, "Spindrel") == runValue; })) << ReadString(runKey, "Spindrel");
+    ASSERT_TRUE(ShellStart(link, "-tray"));
+    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 2; }));
+    for (const Instance& instance : RunningSpindrels())
+        EXPECT_EQ(FullPath(instance.exe), exe);
+    ASSERT_TRUE(QuitAllSpindrels());
+    ASSERT_TRUE(WaitFor([&] { return Unused(exe); }));
+    ASSERT_NE(ReadText(ini).find("\nlogfile="), std::string::npos) << "written at exit";
+
+    // Values changed by hand are read at the next start and written back with the missing key;
+    // the upgrade ends that Spindrel first, through its Exit.
+    std::string edited = ReadText(ini);
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"idleseconds=10", "idleseconds=3"},
+                                   {"\nlogfile=\r", "\nlogfile=" + folder + "\\log.txt\r"}, {"mbdelete=1\r\n", ""}}) {
+        ASSERT_NE(edited.find(from), std::string::npos) << edited;
+        edited.replace(edited.find(from), from.size(), to);
+    }
+    WriteText(ini, edited);
+    ASSERT_TRUE(ShellStart(startMenuLink));
+    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 1; }));
+    EXPECT_EQ(Install(folder), 0);
+    EXPECT_TRUE(RunningSpindrels().empty());
+    const std::string saved = ReadText(ini);
+    for (const std::string& line :
+         {std::string("idleseconds=3\r\n"), "logfile=" + folder + "\\log.txt\r\n", std::string("mbdelete=1\r\n")})
+        EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
+
+    // Uninstalled: nothing it installed stays, and the Run value it wrote goes; the settings stay.
+    ASSERT_EQ(RunCommand("\"" + folder + "\\Uninstall.exe\" /S _?=" + folder), 0);
+    for (const char* name : {"\\Spindrel.exe", "\\services", "\\Spindrel.lnk"})
+        EXPECT_FALSE(Exists(folder + name)) << name;
+    EXPECT_FALSE(Exists(startMenuLink));
+    EXPECT_FALSE(KeyExists(uninstallKey));
+    EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+    EXPECT_EQ(ReadText(ini), saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(CyrillicAndChinese, SetupInAnyFolder,
+                         ::testing::Values("\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9", // Dmitriy
+                                           "\xE7\x8E\x8B\xE8\x8A\xB3"), // Wang Fang
+                         [](const ::testing::TestParamInfo<const char*>& param) {
+                             return param.index == 0 ? std::string("Cyrillic") : std::string("Chinese");
+                         });
 
 } // namespace

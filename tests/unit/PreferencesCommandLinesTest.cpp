@@ -1,4 +1,4 @@
-// The start-with-Windows command line and the client's executable path, at their bounds.
+// The start-with-Windows shortcut and command line, and the client's executable path, at their bounds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,53 +12,36 @@
 
 namespace {
 
-using startup_command::kPathSize;
+using startup_command::CommandLine;
+using startup_command::Folder;
+using startup_command::ShortcutPath;
 
-// The command line for a current directory, given as the query would answer for a 256-byte buffer.
-std::optional<std::string> ForDirectory(const std::string& directory)
+TEST(StartupCommand, QuotesTheShortcutBesideTheExecutableAndAddsTray)
 {
-    std::vector<char> buffer(kPathSize, '\0');
-    unsigned long answer = static_cast<unsigned long>(directory.size() + 1); // too long: the size it needs
-    if (directory.size() < kPathSize) {
-        std::memcpy(buffer.data(), directory.data(), directory.size());
-        answer = static_cast<unsigned long>(directory.size());
-    }
-    return startup_command::FromCurrentDirectory(buffer.data(), buffer.size(), answer, "Spindrel");
-}
-
-TEST(StartupCommand, QuotesTheShortcutOfTheCurrentDirectoryAndAddsTray)
-{
-    EXPECT_EQ(ForDirectory("C:\\App"), "\"C:\\App\\Spindrel.lnk\" -tray");
-    EXPECT_EQ(ForDirectory("C:\\Program Files\\Spindrel"), "\"C:\\Program Files\\Spindrel\\Spindrel.lnk\" -tray");
+    EXPECT_EQ(ShortcutPath(L"C:\\App\\Spindrel.exe", L"Spindrel"), L"C:\\App\\Spindrel.lnk");
+    EXPECT_EQ(Folder(L"C:\\App\\Spindrel.exe"), L"C:\\App");
+    EXPECT_EQ(CommandLine(L"C:\\Program Files\\Spindrel\\Spindrel.lnk"),
+              L"\"C:\\Program Files\\Spindrel\\Spindrel.lnk\" -tray");
+    // At the root of a drive the working folder is the root, not the drive's current folder.
+    EXPECT_EQ(ShortcutPath(L"D:\\Spindrel.exe", L"Spindrel"), L"D:\\Spindrel.lnk");
+    EXPECT_EQ(Folder(L"D:\\Spindrel.exe"), L"D:\\");
 }
 
 TEST(StartupCommand, StoresNothingRatherThanACutPath)
 {
-    // "\\Spindrel.lnk" adds 13 characters: 242 + 13 = 255 fits with the NUL, 243 does not.
-    const std::string fits = "C:\\" + std::string(239, 'a');
-    ASSERT_EQ(fits.size(), 242u);
-    const auto line = ForDirectory(fits);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(*line, "\"" + fits + "\\Spindrel.lnk\" -tray");
-    EXPECT_FALSE(ForDirectory(fits + "a"));
-    EXPECT_FALSE(ForDirectory(std::string(255, 'a')));
-    EXPECT_FALSE(ForDirectory(std::string(300, 'a'))); // the query's "needs 301 bytes"
+    // "\\Spindrel.lnk" adds 13 characters: a folder of 246 gives 259, which fits MAX_PATH with the
+    // NUL; 247 does not. Characters, not bytes: a Cyrillic folder of 246 fits too.
+    for (const wchar_t letter : {L'a', L'\u0434'}) {
+        const std::wstring fits = L"C:\\" + std::wstring(243, letter);
+        EXPECT_EQ(ShortcutPath(fits + L"\\Spindrel.exe", L"Spindrel"), fits + L"\\Spindrel.lnk");
+        EXPECT_FALSE(ShortcutPath(fits + letter + L"\\Spindrel.exe", L"Spindrel"));
+    }
+    EXPECT_FALSE(ShortcutPath(L"Spindrel.exe", L"Spindrel")); // no folder
+    EXPECT_FALSE(ShortcutPath(L"\\Spindrel.exe", L"Spindrel"));
 }
 
-TEST(StartupCommand, AFailedQueryOrAnEmptyDirectoryGivesNothing)
-{
-    char buffer[kPathSize] = "C:\\App";
-    EXPECT_FALSE(startup_command::FromCurrentDirectory(buffer, sizeof buffer, 0, "Spindrel"));
-    EXPECT_FALSE(startup_command::FromCurrentDirectory(buffer, sizeof buffer, sizeof buffer, "Spindrel"));
-    EXPECT_FALSE(startup_command::FromCurrentDirectory(nullptr, sizeof buffer, 6, "Spindrel"));
-    char empty[kPathSize] = {};
-    EXPECT_FALSE(startup_command::FromCurrentDirectory(empty, sizeof empty, 3, "Spindrel"));
-    // An answer longer than the text: the text ends at its NUL.
-    EXPECT_EQ(startup_command::FromCurrentDirectory(buffer, sizeof buffer, 20, "Spindrel"),
-              "\"C:\\App\\Spindrel.lnk\" -tray");
-}
-
-std::optional<std::string> Executable(const std::string& installPath, std::size_t bufferSize = 256)
+std::optional<std::string> Executable(const std::string& installPath,
+                                      std::size_t bufferSize = client_path::kInstallPathSize)
 {
     std::vector<char> buffer(bufferSize, '\0');
     std::memcpy(buffer.data(), installPath.data(), std::min(installPath.size(), bufferSize));
@@ -76,11 +59,12 @@ TEST(ClientPath, JoinsTheInstallPathAndTheExecutable)
 
 TEST(ClientPath, ABufferFilledWithoutANulIsUnreadable)
 {
-    EXPECT_FALSE(Executable(std::string(256, 'p')));
+    const std::size_t size = client_path::kInstallPathSize;
+    EXPECT_FALSE(Executable(std::string(size, 'p')));
     // Exactly the buffer: a sanitizer reports any read beyond it.
-    std::vector<char> exact(256, 'p');
+    std::vector<char> exact(size, 'p');
     EXPECT_FALSE(client_path::ExecutablePath(exact.data(), exact.size(), "Tarvo"));
-    EXPECT_FALSE(client_path::ExecutablePath(nullptr, 256, "Tarvo"));
+    EXPECT_FALSE(client_path::ExecutablePath(nullptr, size, "Tarvo"));
 }
 
 } // namespace

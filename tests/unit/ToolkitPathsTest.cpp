@@ -15,7 +15,7 @@ bool ShiftJisLeadByte(unsigned char c)
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-std::string Settings(const std::string& module, LeadBytePredicate lead = NoLeadBytes, std::size_t size = 500)
+std::string Settings(const std::string& module, LeadBytePredicate lead = NoLeadBytes, std::size_t size = 780)
 {
     std::string out(size, '?');
     const bool fits = BuildSettingsPath(module.c_str(), out.data(), size, lead);
@@ -23,7 +23,7 @@ std::string Settings(const std::string& module, LeadBytePredicate lead = NoLeadB
     return out.c_str();
 }
 
-std::string Services(const std::string& module, LeadBytePredicate lead = NoLeadBytes, std::size_t size = 260)
+std::string Services(const std::string& module, LeadBytePredicate lead = NoLeadBytes, std::size_t size = 780)
 {
     std::string out(size, '?');
     const bool fits = BuildServicesPath(module.c_str(), out.data(), size, lead);
@@ -60,17 +60,15 @@ TEST(ToolkitPaths, SecondByteOfADoubleByteCharacterIsNoSeparator)
 
 TEST(ToolkitPaths, ResultsThatDoNotFitNameNoFile)
 {
-    // The settings field holds 500 bytes, the services field 260, each with its final zero.
-    const std::string folder = "C:\\" + std::string(240, 'd') + "\\";
-    EXPECT_EQ(Services(folder + "a.exe").size(), 252u);
-    const std::string fits259 = "C:\\" + std::string(247, 'd') + "\\a.exe";
-    EXPECT_EQ(Services(fits259).size(), 259u);
-    const std::string needs260 = "C:\\" + std::string(248, 'd') + "\\a.exe";
-    EXPECT_EQ(Services(needs260), "");
+    // Both fields hold a path of MAX_PATH characters in UTF-8: 780 bytes with the final zero.
+    const std::string fits779 = "C:\\" + std::string(767, 'd') + "\\a.exe";
+    EXPECT_EQ(Services(fits779).size(), 779u);
+    const std::string needs780 = "C:\\" + std::string(768, 'd') + "\\a.exe";
+    EXPECT_EQ(Services(needs780), "");
 
-    const std::string fits499 = "C:\\" + std::string(490, 'd') + "\\x";
-    EXPECT_EQ(Settings(fits499 + ".exe").size(), 499u);
-    EXPECT_EQ(Settings(fits499 + "x.exe"), "");
+    const std::string fits = "C:\\" + std::string(770, 'd') + "\\x";
+    EXPECT_EQ(Settings(fits + ".exe").size(), 779u);
+    EXPECT_EQ(Settings(fits + "x.exe"), "");
     EXPECT_EQ(Settings(std::string(10000, 'x')), "");
 }
 

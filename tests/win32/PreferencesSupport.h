@@ -2,9 +2,14 @@
 // Helpers of the preference tests: registry values written and read back with their type and
 // size, keys put back as they were found when a test ends, and the stand-in Tarvo.exe's starts.
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -90,6 +95,56 @@ inline std::vector<std::string> ValueNames(const char* path)
     return names;
 }
 
+// A whole file's bytes, "<missing>" when it cannot be read; and a file written whole.
+inline std::string ReadText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+}
+
+inline void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    EXPECT_TRUE(file << text) << path;
+}
+
+struct Shortcut {
+    std::string target, folder;
+};
+
+// What a shortcut starts and where, read through the shell's own IShellLink.
+inline Shortcut ReadShortcut(const std::string& path)
+{
+    Shortcut link{"<unreadable>", "<unreadable>"};
+    ::CoInitialize(nullptr);
+    IShellLinkA* shellLink = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&shellLink)))) {
+        IPersistFile* file = nullptr;
+        wchar_t widePath[MAX_PATH] = {};
+        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(widePath, STGM_READ))) {
+            char text[MAX_PATH * 3] = {};
+            shellLink->GetPath(text, sizeof text, nullptr, 0);
+            link.target = text;
+            // A target in its short form (a folder name the system's code page lacks) as the
+            // long one.
+            char target[MAX_PATH * 3] = {};
+            const DWORD length = ::GetLongPathNameA(text, target, sizeof target);
+            if (length > 0 && length < sizeof target)
+                link.target = target;
+            shellLink->GetWorkingDirectory(text, sizeof text);
+            link.folder = text;
+        }
+        if (file)
+            file->Release();
+        shellLink->Release();
+    }
+    ::CoUninitialize();
+    return link;
+}
+
 // A key of values only, taken away for a test and put back as it was (or left absent) after.
 class KeptKey {
 public:
@@ -156,16 +211,16 @@ inline std::string TarvoFolder()
     return full;
 }
 
-inline std::string TarvoMarker() { return TarvoFolder() + "\\Tarvo.started"; }
+inline std::string TarvoMarker(const std::string& folder = TarvoFolder()) { return folder + "\\Tarvo.started"; }
 
-// How many times the stand-in has started, waiting up to timeoutMs for at least atLeast.
-inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0)
+// How many times the stand-in (of `folder`) has started, waiting up to timeoutMs for at least atLeast.
+inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0, const std::string& folder = TarvoFolder())
 {
     const DWORD begin = ::GetTickCount();
     for (;;) {
         int count = 0;
-        HANDLE file = ::CreateFileA(TarvoMarker().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
+        HANDLE file = ::CreateFileA(TarvoMarker(folder).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             char text[512];
             DWORD got = 0;

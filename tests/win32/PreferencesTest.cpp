@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/SpindrelDlg.h"
+#include "app/core/ClientPath.h"
 #include "res/resource.h"
 #include "tests/win32/PreferencesSupport.h"
 
@@ -238,31 +239,42 @@ std::string TempFolder()
     return folder;
 }
 
-TEST_F(Preferences, RunAtStartupStoresTheShortcutOfTheCurrentDirectoryAndTheCheckMirrorsTheValue)
+// The shortcut beside this test's executable, wherever the process was started from.
+std::string OwnShortcut()
+{
+    char exe[MAX_PATH * 3] = {};
+    ::GetModuleFileNameA(nullptr, exe, sizeof exe);
+    return std::string(exe, std::strrchr(exe, '\\')) + "\\Spindrel.lnk";
+}
+
+TEST_F(Preferences, RunAtStartupStoresTheShortcutBesideTheExecutableAndTheCheckMirrorsTheValue)
 {
     CurrentDirectory keep;
-    const std::string folder = TempFolder() + "\\Spindrel App";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
+    ASSERT_TRUE(::SetCurrentDirectoryA(TempFolder().c_str())); // started from elsewhere
+    const std::string link = OwnShortcut();
+    ::DeleteFileA(link.c_str());
 
     PrefsDlg dialog;
     dialog.Run([&](PrefsDlg& dlg) {
         dlg.ToggleRunAtStartup();
-        const std::string expected = "\"" + folder + "\\Spindrel.lnk\" -tray";
+        const std::string expected = "\"" + link + "\" -tray";
         StoredValue value = ReadValue(runKey, "Spindrel");
         ASSERT_TRUE(value.exists);
         EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
         ASSERT_EQ(value.data.size(), expected.size() + 1) << "the NUL is counted";
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(value.data.data())), expected);
         EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
+        EXPECT_NE(ReadShortcut(link).target, "<unreadable>") << "the shortcut is made";
 
         dlg.ToggleRunAtStartup();
         EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
         EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
 
-        // On again, then deleted by another program before the menu opens; a value of any type
-        // counts as there.
+        // On again over a shortcut of the user's, which stays as it is; then the value deleted by
+        // another program before the menu opens; a value of any type counts as there.
+        WriteText(link, "mine");
         dlg.ToggleRunAtStartup();
+        EXPECT_EQ(ReadText(link), "mine");
         EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
         DeleteValue(runKey, "Spindrel");
         EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
@@ -271,34 +283,7 @@ TEST_F(Preferences, RunAtStartupStoresTheShortcutOfTheCurrentDirectoryAndTheChec
         EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
         EXPECT_TRUE(dlg.runAtStartup);
     });
-    ::SetCurrentDirectoryA(TempFolder().c_str());
-    ::RemoveDirectoryA(folder.c_str());
-}
-
-TEST_F(Preferences, RunAtStartupStoresNothingWhenTheShortcutsPathWouldNotFit)
-{
-    // A directory of 246 characters: the shortcut's path would take 259 of the 256 bytes.
-    CurrentDirectory keep;
-    std::vector<std::string> made;
-    std::string folder = TempFolder();
-    while (folder.size() < 246) {
-        const std::size_t step = std::min<std::size_t>(40, 246 - folder.size());
-        folder += "\\" + std::string(step - 1, 'd');
-        ::CreateDirectoryA(folder.c_str(), nullptr);
-        made.push_back(folder);
-    }
-    ASSERT_EQ(folder.size(), 246u);
-    ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
-
-    PrefsDlg dialog;
-    dialog.Run([](PrefsDlg& dlg) {
-        dlg.ToggleRunAtStartup();
-        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
-        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
-    });
-    ::SetCurrentDirectoryA(TempFolder().c_str());
-    for (auto it = made.rbegin(); it != made.rend(); ++it)
-        ::RemoveDirectoryA(it->c_str());
+    ::DeleteFileA(link.c_str());
 }
 
 // ---- Starting Tarvo.
@@ -389,20 +374,43 @@ TEST_F(ClientLaunch, StartsTarvoFromItsInstallPathWithOrWithoutATrailingBackslas
     EXPECT_EQ(TarvoStarts(), 2);
 }
 
+// An install path in letters that the system's code page (1252) lacks, in a test that runs, as
+// Spindrel does, in UTF-8.
+TEST_F(ClientLaunch, StartsTarvoFromAFolderNamedInAnyLetters)
+{
+    const std::string folder = TempFolder() + "\\\xE7\x8E\x8B\xE8\x8A\xB3 \xD0\x94\xD0\xBC"; // Wang Fang, Dm
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileA((TarvoFolder() + "\\Tarvo.exe").c_str(), (folder + "\\Tarvo.exe").c_str(), FALSE));
+    ::DeleteFileA(TarvoMarker(folder).c_str());
+    ASSERT_TRUE(WriteString(clientKey, "Install Path", folder));
+    EXPECT_EQ(Launch(), 0);
+    EXPECT_EQ(TarvoStarts(1, 10000, folder), 1);
+    for (const char* name : {"\\Tarvo.exe", "\\Tarvo.started"})
+        ::DeleteFileA((folder + name).c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(ClientLaunch, AnInstallPathThatDoesNotFitTheBufferDoesNothing)
 {
-    // 255 characters fit with their NUL: read, and refused by the shell (no such folder).
-    ASSERT_TRUE(WriteString(clientKey, "Install Path", "C:\\" + std::string(252, 'p')));
-    EXPECT_EQ(Launch(), 1);
+    // 255 characters are read, whatever bytes they take, and refused by the shell (no such
+    // folder); 256 are not used.
+    for (const std::string letter : {"p", "\xD0\xB4"}) {
+        std::string path = "C:\\";
+        for (int i = 0; i < 252; ++i)
+            path += letter;
+        ASSERT_TRUE(WriteString(clientKey, "Install Path", path));
+        EXPECT_EQ(Launch(), 1) << letter;
+        ASSERT_TRUE(WriteString(clientKey, "Install Path", path + letter));
+        EXPECT_EQ(Launch(), 0) << letter;
+    }
 
-    ASSERT_TRUE(WriteString(clientKey, "Install Path", "C:\\" + std::string(253, 'p')));
+    // A value that fills the whole buffer without a NUL, as text and as binary: treated as
+    // unreadable, never read past.
+    const std::string full(client_path::kInstallPathSize, 'p');
+    const DWORD size = static_cast<DWORD>(full.size());
+    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_SZ, full.data(), size));
     EXPECT_EQ(Launch(), 0);
-
-    // 256 bytes without a NUL, as text and as binary: treated as unreadable, never read past.
-    const std::string full(256, 'p');
-    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_SZ, full.data(), 256));
-    EXPECT_EQ(Launch(), 0);
-    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_BINARY, full.data(), 256));
+    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_BINARY, full.data(), size));
     EXPECT_EQ(Launch(), 0);
     EXPECT_EQ(TarvoStarts(), 0);
 }

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "framework/CodePage.h"
 #include "tests/win32/ToolkitTestFiles.h"
 
 namespace {
@@ -45,7 +48,9 @@ TEST_F(SettingsFile, MissingFileGivesDefaultsAndIsWrittenWithEveryKey)
     EXPECT_EQ(Lines(path), DefaultSettingsLines());
 }
 
-TEST_F(SettingsFile, OutOfRangeValuesAreCorrectedAndWrittenBackCorrected)
+// The two ranged values come back corrected; "idleseconds" comes back as it was, whatever the
+// milliseconds made of it.
+TEST_F(SettingsFile, OutOfRangeValuesAreCorrectedAndIdleSecondsComesBackAsRead)
 {
     struct Case {
         const char* mbdelete;
@@ -53,14 +58,15 @@ TEST_F(SettingsFile, OutOfRangeValuesAreCorrectedAndWrittenBackCorrected)
         const char* idleseconds;
         int megabytes, type;
         unsigned milliseconds;
-        const char* idleWritten;
     };
     const Case cases[] = {
-        {"0", "7", "3", 1, 0, 3000u, "3"},
-        {"1000", "-1", "0", 1, 0, 0u, "0"},
-        {"999", "6", "4294967", 999, 6, 4294967000u, "4294967"},
+        {"0", "7", "3", 1, 0, 3000u},
+        {"1000", "-1", "0", 1, 0, 0u},
+        {"999", "6", "4294967", 999, 6, 4294967000u},
         // Above 4,294,967 seconds the milliseconds wrap at 2^32: 4294968000 - 2^32 = 704.
-        {"-5", "0", "4294968", 1, 0, 704u, "0"},
+        {"-5", "0", "4294968", 1, 0, 704u},
+        // Read as strtoul reads it: 2^32 - 5 seconds, -5000 milliseconds modulo 2^32.
+        {"2", "1", "-5", 2, 1, 4294962296u},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mbdelete);
@@ -76,7 +82,7 @@ TEST_F(SettingsFile, OutOfRangeValuesAreCorrectedAndWrittenBackCorrected)
         }
         EXPECT_EQ(Stored("log", "mbdelete"), std::to_string(c.megabytes));
         EXPECT_EQ(Stored("log", "logtype"), std::to_string(c.type));
-        EXPECT_EQ(Stored("main", "idleseconds"), c.idleWritten);
+        EXPECT_EQ(Stored("main", "idleseconds"), c.idleseconds);
     }
 }
 
@@ -138,6 +144,54 @@ TEST_F(SettingsFile, GarbageIsReadWithoutHarm)
     }
     EXPECT_EQ(Stored("log", "logtype"), "4");
     EXPECT_EQ(Stored("list", "proto"), "50");
+}
+
+// This test runs as Spindrel does, with UTF-8 as its code page, on a system whose code page is
+// 1252, in which earlier releases wrote their text.
+TEST_F(SettingsFile, AnEarlierReleasesTextIsReadAndWrittenBackAsUtf8AndOtherTextIsLeftAlone)
+{
+    ASSERT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8));
+    ASSERT_EQ(code_page::SystemCodePage(), 1252u);
+    const std::string other = "[other]\r\nname=M\xFCller\r\n"; // another program's, in 1252
+    WriteBytes(path, "[log]\r\nlogfile=C:\\Users\\Ren\xE9\\caf\xE9.log\r\n" + other);
+    {
+        CSettings settings;
+        EXPECT_STREQ(settings.logFileName, "C:\\Users\\Ren\xC3\xA9\\caf\xC3\xA9.log");
+    }
+    const std::string written = ReadBytes(path);
+    EXPECT_EQ(written.find("[log]\r\nlogfile=C:\\Users\\Ren\xC3\xA9\\caf\xC3\xA9.log\r\n"), 0u) << written;
+    EXPECT_NE(written.find(other), std::string::npos) << written;
+
+    // Read again and saved, the file stays as it is, to the byte.
+    { CSettings settings; }
+    EXPECT_EQ(ReadBytes(path), written);
+
+    // 259 characters of a longer UTF-8 value, though they take 518 bytes.
+    std::string cyrillic;
+    for (int i = 0; i < 300; ++i)
+        cyrillic += "\xD0\xB4";
+    Forget(path);
+    WriteBytes(path, "[log]\r\nlogfile=" + cyrillic + "\r\n");
+    CSettings settings;
+    EXPECT_EQ(std::string(settings.logFileName), cyrillic.substr(0, 2 * 259));
+}
+
+// Where Windows does not honour the manifest, the process's code page is the system's: the seam
+// names 1252 in place of this process's UTF-8. The folders go in their short form, the file's name
+// stays; a path the code page holds is kept. (ToolkitStartupTest runs a program without the manifest.)
+TEST(ModulePath, AFolderTheCodePageCannotHoldIsTakenInItsShortForm)
+{
+    const std::wstring folder = code_page::ToWide(BesideExe("\xD0\x94\xD0\xBC"));
+    const std::wstring file = folder + L"\\long name.ini";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    WriteBytes(code_page::FromWide(file), "x");
+    const std::string fallback = code_page::PathFromWide(file, 1252);
+    EXPECT_TRUE(std::all_of(fallback.begin(), fallback.end(), [](char c) { return c > 0; })) << fallback;
+    EXPECT_EQ(fallback.substr(fallback.size() - 14), "\\long name.ini");
+    EXPECT_EQ(ReadBytes(fallback), "x");
+    EXPECT_EQ(code_page::PathFromWide(L"C:\\Zo\u00EB", 1252), "C:\\Zo\xEB");
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace

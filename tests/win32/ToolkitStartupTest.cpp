@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "framework/CodePage.h"
 #include "tests/win32/ToolkitTestFiles.h"
 
 namespace {
@@ -66,6 +67,33 @@ TEST(StartupOrder, ProcessWideObjectsComeFirstAndGoLast)
     Forget(ini);
     ::DeleteFileA(events.c_str());
     ::DeleteFileA((folder + "services").c_str());
+}
+
+// The probe has no manifest: it runs as Spindrel runs where Windows does not honour it (before
+// Windows 10 1903), in the system's code page 1252, which lacks these folders' letters. It finds
+// its services file and writes its settings file there all the same, through the folders' short
+// names.
+TEST(StartupOrder, TheFilesBesideTheProgramAreFoundWhereTheCodePageCannotNameTheFolder)
+{
+    ASSERT_EQ(code_page::SystemCodePage(), 1252u);
+    for (const char* name : {"\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9", "\xE7\x8E\x8B\xE8\x8A\xB3"}) {
+        const std::string folder = BesideExe("toolkit_probe\\") + name + "\\";
+        const std::string exe = folder + "win32_toolkit_probe.exe";
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        ASSERT_TRUE(::CopyFileA(BesideExe("toolkit_probe\\win32_toolkit_probe.exe").c_str(), exe.c_str(), FALSE));
+        WriteBytes(folder + "services", "ftp 21/tcp\ndomain 53/udp\n");
+
+        ASSERT_EQ(RunAndWait(exe), 0) << name;
+        const std::vector<std::string> events = Lines(exe + ".events");
+        EXPECT_EQ(events.size(), 11u) << name;
+        EXPECT_NE(std::find(events.begin(), events.end(), "services made with 2 entries"), events.end()) << name;
+        EXPECT_EQ(Lines(folder + "win32_toolkit_probe.ini"), DefaultSettingsLines()) << name;
+
+        for (const char* file : {"win32_toolkit_probe.exe", "win32_toolkit_probe.exe.events", "win32_toolkit_probe.ini",
+                                 "services"})
+            ::DeleteFileA((folder + file).c_str());
+        ::RemoveDirectoryA(folder.c_str());
+    }
 }
 
 } // namespace

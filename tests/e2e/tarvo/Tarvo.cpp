@@ -1,21 +1,22 @@
 // A stand-in for the Tarvo client: each start appends one line to "Tarvo.started" beside the exe,
-// so that a test sees how often it was started, and ends at once.
+// so that a test sees how often it was started, and ends at once. Its paths are UTF-16: it runs in
+// folders whose names the system's code page lacks.
 #include <windows.h>
+
+#include <string>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    char path[MAX_PATH + 16] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    wchar_t path[32768] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, 32768);
+    if (length == 0 || length >= 32768)
         return 1;
-    char* slash = path + length;
-    while (slash > path && slash[-1] != '\\')
-        --slash;
-    const char marker[] = "Tarvo.started";
-    ::lstrcpynA(slash, marker, static_cast<int>(sizeof path - static_cast<size_t>(slash - path)));
+    std::wstring marker(path, length);
+    marker.erase(marker.find_last_of(L'\\') + 1);
+    marker += L"Tarvo.started";
 
-    HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileW(marker.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 2;
     const char line[] = "started\r\n";
