@@ -20,6 +20,11 @@
 
 namespace prefs_test {
 
+// The keys the program reads and writes under HKEY_CURRENT_USER.
+constexpr const char productKey[] = "SOFTWARE\\Spindrel";
+constexpr const char clientKey[] = "Software\\Tarvo";
+constexpr const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 struct StoredValue {
     bool exists = false;
     DWORD type = REG_NONE;

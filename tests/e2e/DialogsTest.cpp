@@ -74,8 +74,8 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
 
 TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLinkAsALink)
 {
-    prefs_test::KeptKey client("Software\\Tarvo");
-    ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tarvo");
+    prefs_test::KeptKey client(prefs_test::clientKey);
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, prefs_test::clientKey);
     // A build whose capture runs, so that acceleration is on after the start.
     SpindrelProcess spindrel(OwnFolder() + "capturing\\SpindrelCapturing.exe");
     ASSERT_TRUE(spindrel.Start());

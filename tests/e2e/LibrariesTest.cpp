@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -91,9 +90,7 @@ TEST(Libraries, ABuildWithoutTheRestrictionLoadsThePlantedLibrary)
     ASSERT_TRUE(spindrel.Start("", folders.current));
     EXPECT_TRUE(WaitUntil([&] { return PlantedFolders::Loaded(folders.program, "iphlpapi.dll"); }, 15000));
     const HWND box = spindrel.WaitForDialog("Spindrel", 15000, [](HWND dialog) {
-        char text[64] = {};
-        ::GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text); // a message box's text
-        return std::strcmp(text, "Error loading Iphlpapi.dll") == 0;
+        return ItemText(dialog, 0xFFFF) == "Error loading Iphlpapi.dll"; // a message box's text
     });
     EXPECT_NE(box, nullptr);
 }

@@ -8,7 +8,6 @@
 #include <shellapi.h>
 
 #include <string>
-#include <vector>
 
 #include "tests/common/Preferences.h"
 
@@ -16,10 +15,6 @@ namespace {
 
 using namespace prefs_test;
 using namespace test_support;
-
-constexpr const char productKey[] = "SOFTWARE\\Spindrel";
-constexpr const char clientKey[] = "Software\\Tarvo";
-constexpr const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class PreferencesStartup : public ::testing::Test {
 protected:
@@ -151,17 +146,10 @@ struct CopiedSpindrel {
         char* unixPath = unixFileName ? unixFileName(wide) : nullptr;
         if (!unixPath)
             return false;
-        std::string line = std::string("chattr ") + (immutable ? "+i" : "-i") + " \"" + unixPath + "\"";
+        const std::string arguments = std::string(immutable ? "+i" : "-i") + " \"" + unixPath + "\"";
         ::HeapFree(::GetProcessHeap(), 0, unixPath);
-        STARTUPINFOA startup{sizeof startup};
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessA("Z:\\usr\\bin\\chattr", line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                              nullptr, &startup, &info))
-            return false;
-        for (HANDLE handle : {info.hThread, info.hProcess})
-            if (handle)
-                ::CloseHandle(handle);
-        return WaitUntil([&] { return Writable() != immutable; }, 5000);
+        SpindrelProcess chattr("Z:\\usr\\bin\\chattr");
+        return chattr.Start(arguments, "", CREATE_NO_WINDOW) && WaitUntil([&] { return Writable() != immutable; }, 5000);
     }
 };
 

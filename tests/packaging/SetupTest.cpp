@@ -19,8 +19,6 @@ namespace {
 using namespace prefs_test;
 using namespace test_support;
 
-constexpr const char productKey[] = "SOFTWARE\\Spindrel";
-constexpr const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Spindrel";
 
 std::string FullPath(const std::string& path)

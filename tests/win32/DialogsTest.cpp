@@ -222,10 +222,8 @@ TEST_F(Link, FollowsItsDialogToAnotherScale)
     Attach();
     // The dialog moves to a monitor at 200 %: the font doubles, and the next paint fits the link
     // to its text in it, with margins twice as wide.
-    {
-        ScopedHook at200(&dpi::SetWindowDpiQuery, &At200Percent);
-        link.SendMessage(dpi::kChangedAfterParent);
-    }
+    ScopedHook at200(&dpi::SetWindowDpiQuery, &At200Percent);
+    link.SendMessage(dpi::kChangedAfterParent);
     Paint();
     LOGFONTA font{};
     ::GetObjectA(link.Font().GetSafeHandle(), sizeof font, &font);

@@ -5,12 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <mutex>
-#include <vector>
 
 #include "tests/win32/EngineLoopback.h"
 

@@ -40,11 +40,15 @@ public:
 };
 
 // Waits up to timeout for the clock to show something other than before.
-std::string NextClock(HWND window, const std::string& before, DWORD timeout = 4000)
+std::string NextClock(HWND window, const std::string& before, int timeout = 4000)
 {
-    std::string now;
-    WaitUntil([&] { return (now = ItemText(window, IDC_ACCELERATED_TIME)) != before; }, timeout);
-    return now;
+    for (int waited = 0; waited < timeout; waited += 20) {
+        const std::string now = ItemText(window, IDC_ACCELERATED_TIME);
+        if (now != before)
+            return now;
+        ::Sleep(20);
+    }
+    return before;
 }
 
 // The address table that each switch-on reads: none until the network is up, then loopback.
@@ -83,8 +87,7 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
     int afterClicksCheck = -1, threadsBefore = 0;
     bool settled = false, allEnded = false;
     std::thread driver([&] {
-        for (int waited = 0; !openedWindow.load() && waited < 10000; waited += 10)
-            ::Sleep(10);
+        WaitUntil([] { return openedWindow.load() != nullptr; }, 10000);
         const HWND window = openedWindow.load();
         if (!window)
             return;

@@ -17,10 +17,6 @@ namespace {
 
 using namespace prefs_test;
 
-constexpr const char productKey[] = "SOFTWARE\\Spindrel";
-constexpr const char clientKey[] = "Software\\Tarvo";
-constexpr const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
 // The main window's preference operations within reach; with a body, the window is made from its
 // real template and the body runs inside its initialisation, before it is ever shown.
 class PrefsDlg : public CSpindrelDlg {
