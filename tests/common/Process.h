@@ -21,7 +21,7 @@ std::string ItemText(HWND dialog, int id);
 
 class SpindrelProcess {
 public:
-    // The program of this build, or another copy of it.
+    // The program of this build, another copy of it, or any other program.
     explicit SpindrelProcess(std::string exePath = SpindrelExePath()) : exePath_(std::move(exePath)) {}
     ~SpindrelProcess();
     SpindrelProcess(const SpindrelProcess&) = delete;
@@ -86,7 +86,8 @@ inline bool JoinVirtualDesktop()
 }
 
 // A top-level window of the given process (0: any) with this class and caption (null: any) that
-// accept, when given, takes; or null. All such windows; Spindrel's main windows (of exe only).
+// accept, when given, takes; or null. ProcessWindows: all of them. SpindrelWindows: the main
+// windows of the running Spindrels, of those whose process runs exe only when it is given.
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption,
                        bool (*accept)(HWND) = nullptr);
 std::vector<HWND> ProcessWindows(DWORD processId, const char* className, const char* caption, bool (*accept)(HWND));
