@@ -1,5 +1,6 @@
 #pragma once
-// The client area of a window as it shows on the screen now, one COLORREF a pixel, row by row.
+// The client area of a window as it shows on the screen now, one COLORREF a pixel, row by row; and
+// the size of a text in Arial of a height, the link's font.
 #include <windows.h>
 
 #include <vector>
@@ -26,6 +27,20 @@ inline std::vector<COLORREF> ReadClient(HWND window, int& width, int& height)
     ::DeleteDC(memory);
     ::ReleaseDC(window, screen);
     return pixels;
+}
+
+inline SIZE ArialTextSize(const char* text, int height)
+{
+    HFONT font = ::CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    HDC screen = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(screen, font);
+    SIZE size{};
+    ::GetTextExtentPoint32A(screen, text, ::lstrlenA(text), &size);
+    ::SelectObject(screen, old);
+    ::ReleaseDC(nullptr, screen);
+    ::DeleteObject(font);
+    return size;
 }
 
 } // namespace test_support

@@ -4,22 +4,24 @@
 
 #include <string>
 
-#include "tests/e2e/SpindrelProcess.h"
+#include "tests/common/Process.h"
 
 namespace {
 
+using namespace test_support;
+
 // A message box: a dialog box of the process that has an owner (the main window).
-HWND Box(const e2e::SpindrelProcess& spindrel)
+HWND Box(const SpindrelProcess& spindrel)
 {
-    return e2e::FindProcessWindow(spindrel.ProcessId(), "#32770", nullptr,
-                                  [](HWND box) { return ::GetWindow(box, GW_OWNER) != nullptr; });
+    return FindProcessWindow(spindrel.ProcessId(), "#32770", nullptr,
+                             [](HWND box) { return ::GetWindow(box, GW_OWNER) != nullptr; });
 }
 
 TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
 {
-    const std::string folder = e2e::OwnFolder() + "norights\\", settings = folder + "SpindrelWithoutRights.ini";
+    const std::string folder = OwnFolder() + "norights\\", settings = folder + "SpindrelWithoutRights.ini";
     ::DeleteFileA(settings.c_str());
-    e2e::SpindrelProcess spindrel(folder + "SpindrelWithoutRights.exe");
+    SpindrelProcess spindrel(folder + "SpindrelWithoutRights.exe");
     ASSERT_TRUE(spindrel.Start("", folder));
     const HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
@@ -31,13 +33,12 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     for (const int answer : {IDNO, IDYES}) {
         ::PostMessageA(::GetDlgItem(window, 1001), BM_CLICK, 0, 0);
         HWND box = nullptr;
-        char text[256] = {}; // once the box has its text
-        ASSERT_TRUE(e2e::WaitUntil(
-            [&] { return (box = Box(spindrel)) && ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0; }));
-        EXPECT_STREQ(text, "Acceleration captures network traffic, which needs administrator rights.\n\n"
-                           "Restart Spindrel as administrator?");
+        std::string text; // once the box has its text
+        ASSERT_TRUE(WaitUntil([&] { return (box = Box(spindrel)) && !(text = ItemText(box, 0xFFFF)).empty(); }));
+        EXPECT_EQ(text, "Acceleration captures network traffic, which needs administrator rights.\n\n"
+                        "Restart Spindrel as administrator?");
         ::PostMessageA(box, WM_COMMAND, answer, 0);
-        EXPECT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(box); }));
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
         if (answer == IDNO) {
             EXPECT_EQ(spindrel.ControlText(1001), needsRights);
         }
@@ -47,9 +48,9 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     EXPECT_TRUE(spindrel.WaitForExit(15000));
     EXPECT_NE(::GetFileAttributesA(settings.c_str()), INVALID_FILE_ATTRIBUTES);
     HWND second = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil([&] { return (second = ::FindWindowA("#32770", "Spindrel")) != nullptr; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return (second = ::FindWindowA("#32770", "Spindrel")) != nullptr; }, 15000));
     ::PostMessageA(second, WM_COMMAND, 32786, 0);
-    EXPECT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(second); }));
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(second); }));
 }
 
 } // namespace

@@ -6,24 +6,17 @@
 
 #include "app/Config.h"
 #include "tests/common/Accessible.h"
-#include "tests/e2e/SpindrelProcess.h"
-#include "tests/win32/PreferencesSupport.h"
+#include "tests/common/Preferences.h"
+#include "tests/common/Process.h"
 
 namespace {
 
-using e2e::SpindrelProcess;
+using namespace test_support;
 
 // The About box shares the main window's caption; it has no toggle.
 bool IsAboutBox(HWND hwnd)
 {
     return !::GetDlgItem(hwnd, 1001) && ::IsWindowVisible(hwnd);
-}
-
-std::string Text(HWND window, int id)
-{
-    char text[128] = {};
-    ::GetDlgItemTextA(window, id, text, sizeof text);
-    return text;
 }
 
 POINT Centre(HWND window)
@@ -50,15 +43,13 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
         } else {
             if (from == From::SettingsMenuWhileHidden) {
                 spindrel.PostCommand(2); // "&Minimize to Tray"
-                for (int waited = 0; waited < 10000 && ::IsWindowVisible(window); waited += 50)
-                    ::Sleep(50);
-                ASSERT_FALSE(::IsWindowVisible(window));
+                ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(window); }));
             }
             spindrel.PostCommand(32776);
         }
         HWND about = spindrel.WaitForDialog("Spindrel", 10000, &IsAboutBox);
         ASSERT_NE(about, nullptr);
-        EXPECT_EQ(Text(about, 1), "&OK");
+        EXPECT_EQ(ItemText(about, 1), "&OK");
         EXPECT_TRUE(::GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_FALSE(::IsWindowEnabled(window)); // modal over the main window
 
@@ -74,9 +65,7 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
         EXPECT_TRUE(::EqualRect(&onScreen, &shown));
 
         ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(about, 1)));
-        for (int waited = 0; waited < 10000 && ::IsWindow(about); waited += 50)
-            ::Sleep(50);
-        EXPECT_FALSE(::IsWindow(about));
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }));
         EXPECT_TRUE(::IsWindowEnabled(window));
     }
     spindrel.PostCommand(1007);
@@ -85,10 +74,10 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
 
 TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLinkAsALink)
 {
-    prefs_test::KeptKey client("Software\\Tarvo");
-    ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tarvo");
+    prefs_test::KeptKey client(prefs_test::clientKey);
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, prefs_test::clientKey);
     // A build whose capture runs, so that acceleration is on after the start.
-    SpindrelProcess spindrel(e2e::OwnFolder() + "capturing\\SpindrelCapturing.exe");
+    SpindrelProcess spindrel(OwnFolder() + "capturing\\SpindrelCapturing.exe");
     ASSERT_TRUE(spindrel.Start());
     HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
@@ -96,7 +85,7 @@ TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLi
     // describes no button (a plain client): there the test reads what Windows' oleacc reads.
     HWND toggle = ::GetDlgItem(window, 1001);
     const auto seenChecked = [toggle] {
-        const test_support::AccessibleInfo seen = test_support::ReadAccessible(toggle);
+        const AccessibleInfo seen = ReadAccessible(toggle);
         if (seen.role != ROLE_SYSTEM_CLIENT) {
             EXPECT_EQ(seen.role, ROLE_SYSTEM_CHECKBUTTON);
             return (seen.state & STATE_SYSTEM_CHECKED) != 0;
@@ -109,20 +98,20 @@ TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLi
     };
     EXPECT_TRUE(seenChecked()) << "acceleration is on after the start";
     ::SendMessageA(toggle, BM_CLICK, 0, 0);
-    EXPECT_TRUE(e2e::WaitUntil([&] { return spindrel.ControlText(1001) == "State: Stopped\nPush to activate acceleration"; }));
+    EXPECT_TRUE(WaitUntil([&] { return spindrel.ControlText(1001) == "State: Stopped\nPush to activate acceleration"; }));
     EXPECT_FALSE(seenChecked());
 
     // "&Run your Tarvo" without Tarvo: the error dialog, whose link answers from Spindrel's process.
     spindrel.PostCommand(3);
     HWND error = spindrel.WaitForDialog("Error");
     ASSERT_NE(error, nullptr);
-    const test_support::AccessibleInfo seen = test_support::ReadAccessible(::GetDlgItem(error, 1026));
+    const AccessibleInfo seen = ReadAccessible(::GetDlgItem(error, 1026));
     EXPECT_EQ(seen.role, ROLE_SYSTEM_LINK);
     EXPECT_TRUE(seen.name == L"Click here to download Tarvo" && seen.defaultAction == L"Jump");
     EXPECT_EQ(std::string(seen.value.begin(), seen.value.end()), config::clientHomePage);
 
     ::PostMessageA(error, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(error); }));
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(error); }));
     spindrel.PostCommand(1007);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 }

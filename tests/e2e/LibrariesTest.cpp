@@ -5,18 +5,15 @@
 // Wine prefers its own built-in libraries to any file it finds; the test runs with
 // WINEDLLOVERRIDES="iphlpapi,wininet=n,b" (see CMakeLists.txt), so that the programs it starts look
 // for these two as Windows does and would find a planted file.
-#include "tests/e2e/SpindrelProcess.h"
+#include "tests/common/Process.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
 
-using e2e::ModulePath;
-using e2e::SpindrelProcess;
-using e2e::WaitUntil;
+using namespace test_support;
 
 bool InSystemFolder(const std::string& path)
 {
@@ -32,17 +29,17 @@ const char* const kPlanted[] = {"iphlpapi.dll", "wininet.dll"};
 // A copy of the program in a folder of its own, and a folder to start it from, each holding the
 // planted libraries (tests/e2e/planting/PlantedLibrary.cpp).
 struct PlantedFolders {
-    std::string program = e2e::OwnFolder() + "planted\\program\\";
-    std::string current = e2e::OwnFolder() + "planted\\current\\";
+    std::string program = OwnFolder() + "planted\\program\\";
+    std::string current = OwnFolder() + "planted\\current\\";
 
     explicit PlantedFolders(const std::string& exe)
     {
-        ::CreateDirectoryA((e2e::OwnFolder() + "planted").c_str(), nullptr);
+        ::CreateDirectoryA((OwnFolder() + "planted").c_str(), nullptr);
         for (const std::string& folder : {program, current}) {
             ::CreateDirectoryA(folder.c_str(), nullptr);
             for (const char* name : kPlanted) {
                 ::DeleteFileA((folder + name + ".loaded").c_str());
-                ::CopyFileA((e2e::OwnFolder() + "planting\\" + name).c_str(), (folder + name).c_str(), FALSE);
+                ::CopyFileA((OwnFolder() + "planting\\" + name).c_str(), (folder + name).c_str(), FALSE);
             }
         }
         ::DeleteFileA((program + "Spindrel.ini").c_str());
@@ -57,7 +54,7 @@ struct PlantedFolders {
 
 TEST(Libraries, NothingPlantedBesideTheProgramOrInItsStartFolderIsLoaded)
 {
-    PlantedFolders folders(e2e::SpindrelExePath());
+    PlantedFolders folders(SpindrelExePath());
     SpindrelProcess spindrel(folders.program + "Spindrel.exe");
     ASSERT_TRUE(spindrel.Start("", folders.current));
     HWND window = spindrel.WaitForMainWindow();
@@ -88,14 +85,12 @@ TEST(Libraries, NothingPlantedBesideTheProgramOrInItsStartFolderIsLoaded)
 // its own folder, which refuses to attach, and reports "Error loading Iphlpapi.dll".
 TEST(Libraries, ABuildWithoutTheRestrictionLoadsThePlantedLibrary)
 {
-    PlantedFolders folders(e2e::OwnFolder() + "SpindrelUnrestricted.exe");
+    PlantedFolders folders(OwnFolder() + "SpindrelUnrestricted.exe");
     SpindrelProcess spindrel(folders.program + "Spindrel.exe");
     ASSERT_TRUE(spindrel.Start("", folders.current));
     EXPECT_TRUE(WaitUntil([&] { return PlantedFolders::Loaded(folders.program, "iphlpapi.dll"); }, 15000));
     const HWND box = spindrel.WaitForDialog("Spindrel", 15000, [](HWND dialog) {
-        char text[64] = {};
-        ::GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text); // a message box's text
-        return std::strcmp(text, "Error loading Iphlpapi.dll") == 0;
+        return ItemText(dialog, 0xFFFF) == "Error loading Iphlpapi.dll"; // a message box's text
     });
     EXPECT_NE(box, nullptr);
 }

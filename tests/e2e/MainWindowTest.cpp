@@ -1,11 +1,11 @@
 // The main window as another program sees it: its template, its place, and the three ways to end it.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/SpindrelProcess.h"
+#include "tests/common/Process.h"
 
 namespace {
 
-using e2e::SpindrelProcess;
+using test_support::SpindrelProcess;
 
 TEST(MainWindow, OpensVisibleCentredWithTheTemplatesTexts)
 {
@@ -43,20 +43,7 @@ TEST(MainWindow, OpensVisibleCentredWithTheTemplatesTexts)
     EXPECT_NEAR((rect.top + rect.bottom) / 2, (area.top + area.bottom) / 2, 2);
 }
 
-// "&Quit Application" (1007), the Settings menu's "&Exit" (32786) and the OK command (1) each end
-// the program.
-class Ending : public ::testing::TestWithParam<int> {};
-
-TEST_P(Ending, CommandEndsTheProcess)
-{
-    SpindrelProcess spindrel;
-    ASSERT_TRUE(spindrel.Start());
-    ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
-    spindrel.PostCommand(GetParam());
-    EXPECT_TRUE(spindrel.WaitForExit(15000));
-}
-
-INSTANTIATE_TEST_SUITE_P(QuitExitAndOk, Ending, ::testing::Values(1007, 32786, 1));
+// That each of the three ways to end the program ends it: e2e_preferences, EndingWithoutSave.
 
 TEST(MainWindow, TwoCopiesRunSideBySide)
 {

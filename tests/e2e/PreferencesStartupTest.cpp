@@ -7,43 +7,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstring>
-#include <functional>
 #include <string>
-#include <vector>
 
-#include "tests/e2e/SpindrelProcess.h"
-#include "tests/win32/PreferencesSupport.h"
+#include "tests/common/Preferences.h"
 
 namespace {
 
 using namespace prefs_test;
-using e2e::SpindrelProcess;
-
-constexpr const char productKey[] = "SOFTWARE\\Spindrel";
-constexpr const char clientKey[] = "Software\\Tarvo";
-constexpr const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-DWORD Dword(const StoredValue& value)
-{
-    DWORD number = 0;
-    if (value.type == REG_DWORD && value.data.size() == sizeof number)
-        std::memcpy(&number, value.data.data(), sizeof number);
-    else
-        number = 0xDEADBEEF;
-    return number;
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD begin = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - begin >= timeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
-}
+using namespace test_support;
 
 class PreferencesStartup : public ::testing::Test {
 protected:
@@ -65,7 +36,7 @@ TEST_F(PreferencesStartup, AHideAfterAFirstStartWritesTheThreeDefaultsOnly)
     EXPECT_FALSE(KeyExists(productKey));
 
     spindrel.PostCommand(IDCANCEL); // "&Minimize to Tray"
-    ASSERT_TRUE(WaitFor([] { return ReadValue(productKey, "AccelerateN").exists; }, 10000));
+    ASSERT_TRUE(WaitUntil([] { return ReadValue(productKey, "AccelerateN").exists; }, 10000));
     EXPECT_EQ(Dword(ReadValue(productKey, "CheckPeriodNum")), 12u);
     EXPECT_EQ(Dword(ReadValue(productKey, "CheckPeriodCombo")), 0u);
     EXPECT_EQ(Dword(ReadValue(productKey, "AccelerateN")), 7u);
@@ -119,12 +90,10 @@ TEST_F(PreferencesStartup, AutoRunWithoutTarvoShowsTheErrorBeforeTheWindowAndSta
     HWND error = spindrel.WaitForDialog("Error");
     ASSERT_NE(error, nullptr);
     // The main window exists, not yet shown, and acceleration is not on yet.
-    HWND main = e2e::FindProcessWindow(spindrel.ProcessId(), "#32770", "Spindrel");
+    HWND main = FindProcessWindow(spindrel.ProcessId(), "#32770", "Spindrel");
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(::IsWindowVisible(main));
-    char caption[64] = {};
-    ::GetDlgItemTextA(main, 1001, caption, sizeof caption);
-    EXPECT_STREQ(caption, "ACCELLERATE!");
+    EXPECT_EQ(ItemText(main, 1001), "ACCELLERATE!");
 
     ::PostMessageA(error, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
@@ -136,14 +105,14 @@ TEST_F(PreferencesStartup, AutoRunWithoutTarvoShowsTheErrorBeforeTheWindowAndSta
 // A copy of Spindrel.exe in a folder of its own, named in letters that the system's code page
 // (1252) lacks.
 struct CopiedSpindrel {
-    const std::string folder = e2e::OwnFolder() + "\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9";
+    const std::string folder = OwnFolder() + "\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9";
     const std::string exe = folder + "\\Spindrel.exe", link = folder + "\\Spindrel.lnk";
 
     CopiedSpindrel()
     {
         Remove(); // what a run cut short left
         ::CreateDirectoryA(folder.c_str(), nullptr);
-        EXPECT_TRUE(::CopyFileA(e2e::SpindrelExePath().c_str(), exe.c_str(), FALSE));
+        EXPECT_TRUE(::CopyFileA(SpindrelExePath().c_str(), exe.c_str(), FALSE));
     }
     ~CopiedSpindrel() { Remove(); }
 
@@ -152,7 +121,7 @@ struct CopiedSpindrel {
         if (::GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES && !Writable())
             SetImmutable(false);
         // A Spindrel that has just ended may hold its exe a moment longer.
-        e2e::WaitUntil([&] { return ::DeleteFileA(exe.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND; });
+        WaitUntil([&] { return ::DeleteFileA(exe.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND; });
         for (const std::string& file : {link, folder + "\\Spindrel.ini"})
             ::DeleteFileA(file.c_str());
         ::RemoveDirectoryA(folder.c_str());
@@ -177,38 +146,12 @@ struct CopiedSpindrel {
         char* unixPath = unixFileName ? unixFileName(wide) : nullptr;
         if (!unixPath)
             return false;
-        std::string line = std::string("chattr ") + (immutable ? "+i" : "-i") + " \"" + unixPath + "\"";
+        const std::string arguments = std::string(immutable ? "+i" : "-i") + " \"" + unixPath + "\"";
         ::HeapFree(::GetProcessHeap(), 0, unixPath);
-        STARTUPINFOA startup{sizeof startup};
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessA("Z:\\usr\\bin\\chattr", line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                              nullptr, &startup, &info))
-            return false;
-        for (HANDLE handle : {info.hThread, info.hProcess})
-            if (handle)
-                ::CloseHandle(handle);
-        return e2e::WaitUntil([&] { return Writable() != immutable; }, 5000);
+        SpindrelProcess chattr("Z:\\usr\\bin\\chattr");
+        return chattr.Start(arguments, "", CREATE_NO_WINDOW) && WaitUntil([&] { return Writable() != immutable; }, 5000);
     }
 };
-
-std::string RunValue()
-{
-    const StoredValue value = ReadValue(runKey, "Spindrel");
-    return value.exists ? std::string(value.data.begin(), value.data.end()).c_str() : "<none>";
-}
-
-// The main windows of the Spindrels that run `exe`.
-std::vector<HWND> SpindrelsOf(const std::string& exe)
-{
-    std::vector<HWND> found;
-    for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, "#32770", "Spindrel")) != nullptr;) {
-        DWORD processId = 0;
-        ::GetWindowThreadProcessId(window, &processId);
-        if (::GetDlgItem(window, 1001) && e2e::ModulePath(processId, "Spindrel.exe") == exe)
-            found.push_back(window);
-    }
-    return found;
-}
 
 class RunAtStartup : public PreferencesStartup {
 protected:
@@ -230,7 +173,8 @@ TEST_F(RunAtStartup, NamesTheShortcutBesideTheProgramAndMakesIt)
     ASSERT_TRUE(spindrel.Start("", "C:\\windows"));
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
     spindrel.PostCommand(32781); // "Run at &Startup"
-    ASSERT_TRUE(WaitFor([&] { return RunValue() == "\"" + copy.link + "\" -tray"; }, 10000)) << RunValue();
+    ASSERT_TRUE(WaitUntil([&] { return ReadString(runKey, "Spindrel") == "\"" + copy.link + "\" -tray"; }, 10000))
+        << ReadString(runKey, "Spindrel");
     const Shortcut link = ReadShortcut(copy.link);
     EXPECT_EQ(link.target, copy.exe);
     EXPECT_EQ(link.folder, copy.folder);
@@ -238,10 +182,10 @@ TEST_F(RunAtStartup, NamesTheShortcutBesideTheProgramAndMakesIt)
     // As the logon starts it: a second Spindrel of this copy.
     const auto started = ::ShellExecuteA(nullptr, nullptr, copy.link.c_str(), "-tray", nullptr, SW_SHOW);
     ASSERT_GT(reinterpret_cast<INT_PTR>(started), 32);
-    EXPECT_TRUE(WaitFor([&] { return SpindrelsOf(copy.exe).size() == 2; }, 15000));
-    for (HWND window : SpindrelsOf(copy.exe))
+    EXPECT_TRUE(WaitUntil([&] { return SpindrelWindows(copy.exe).size() == 2; }, 15000));
+    for (HWND window : SpindrelWindows(copy.exe))
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(1007, 0), 0);
-    EXPECT_TRUE(WaitFor([&] { return SpindrelsOf(copy.exe).empty(); }, 15000));
+    EXPECT_TRUE(WaitUntil([&] { return SpindrelWindows(copy.exe).empty(); }, 15000));
 }
 
 TEST_F(RunAtStartup, InAFolderNobodyCanWriteToSaysWhyAndStoresNothing)
@@ -254,12 +198,11 @@ TEST_F(RunAtStartup, InAFolderNobodyCanWriteToSaysWhyAndStoresNothing)
     spindrel.PostCommand(32781);
     HWND message = spindrel.WaitForDialog("Spindrel", 10000, [](HWND window) { return !::GetDlgItem(window, 1001); });
     ASSERT_NE(message, nullptr);
-    char text[1024] = {};
-    ::GetDlgItemTextA(message, 0xFFFF, text, sizeof text);
-    EXPECT_NE(std::string(text).find(copy.link), std::string::npos) << text;
+    const std::string text = ItemText(message, 0xFFFF);
+    EXPECT_NE(text.find(copy.link), std::string::npos) << text;
     ::PostMessageA(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(copy.SetImmutable(false));
-    EXPECT_EQ(RunValue(), "<none>");
+    EXPECT_EQ(ReadString(runKey, "Spindrel"), "<none>");
     EXPECT_EQ(::GetFileAttributesA(copy.link.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 

@@ -8,7 +8,7 @@
 
 #include <shlwapi.h>
 
-#include "tests/e2e/SpindrelProcess.h"
+#include "tests/common/Process.h"
 
 namespace {
 
@@ -52,12 +52,12 @@ protected:
         Unregister();
         ::DeleteFileA(log.c_str());
     }
-    const std::string log = e2e::OwnFolder() + "skin-calls.log";
+    const std::string log = test_support::OwnFolder() + "skin-calls.log";
 };
 
 TEST_F(Skinning, WithoutTheComponentTheProgramStartsNormally)
 {
-    e2e::SpindrelProcess spindrel;
+    test_support::SpindrelProcess spindrel;
     ASSERT_TRUE(spindrel.Start());
     HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
@@ -70,11 +70,11 @@ TEST_F(Skinning, TheComponentReceivesFourCallsBeforeTheWindowExists)
 {
     const std::string clsidKey = std::string("CLSID\\") + kClsid;
     SetDefault(clsidKey, "Spindrel skin recorder");
-    SetDefault(clsidKey + "\\InprocServer32", e2e::OwnFolder() + "SkinRecorder.dll");
+    SetDefault(clsidKey + "\\InprocServer32", test_support::OwnFolder() + "SkinRecorder.dll");
     SetDefault(clsidKey + "\\InprocServer32", "Apartment", "ThreadingModel");
     SetDefault(std::string(kProgId) + "\\CLSID", kClsid);
 
-    e2e::SpindrelProcess spindrel;
+    test_support::SpindrelProcess spindrel;
     ASSERT_TRUE(spindrel.Start());
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
     spindrel.PostCommand(1007);

@@ -3,12 +3,12 @@
 // click on the icon, and ended by the Settings menu's "&Exit" while hidden.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/SpindrelProcess.h"
+#include "tests/common/Process.h"
 
 namespace {
 
-using e2e::SpindrelProcess;
-using e2e::WaitUntil;
+using test_support::SpindrelProcess;
+using test_support::WaitUntil;
 
 bool InTray(HWND window)
 {

@@ -5,26 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <psapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "tests/e2e/SpindrelProcess.h"
-#include "tests/win32/PreferencesSupport.h"
+#include "tests/common/Preferences.h"
 
 namespace {
 
 using namespace prefs_test;
+using namespace test_support;
 
-constexpr const char productKey[] = "SOFTWARE\\Spindrel";
-constexpr const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Spindrel";
 
 std::string FullPath(const std::string& path)
@@ -37,11 +31,7 @@ std::string FullPath(const std::string& path)
 // The build folder, two above this test's exe.
 std::string BuildFile(const char* name)
 {
-    char own[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, own, MAX_PATH - 1);
-    std::string path = own;
-    path.erase(path.find_last_of('\\') + 1);
-    return FullPath(path + "..\\..\\" + name);
+    return FullPath(OwnFolder() + "..\\..\\" + name);
 }
 
 std::string ShellFolder(int csidl)
@@ -51,22 +41,7 @@ std::string ShellFolder(int csidl)
     return path;
 }
 
-std::string TempFolder()
-{
-    char path[MAX_PATH] = {};
-    ::GetTempPathA(sizeof path, path);
-    return path;
-}
-
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadString(const char* key, const char* name)
-{
-    const StoredValue value = ReadValue(key, name);
-    if (!value.exists || value.type != REG_SZ)
-        return "<none>";
-    return std::string(value.data.begin(), value.data.end()).c_str();
-}
 
 // Starts a file through the shell, as Explorer and the logon do.
 bool ShellStart(const std::string& file, const std::string& parameters = "", const char* folder = nullptr)
@@ -75,73 +50,12 @@ bool ShellStart(const std::string& file, const std::string& parameters = "", con
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-// Runs a command line and returns its exit code (-1: it did not start or end in time).
-long RunCommand(const std::string& commandLine)
-{
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.lpDesktop = e2e::joinedDesktop;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return -1;
-    DWORD code = static_cast<DWORD>(-1);
-    if (::WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
-        ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return static_cast<long>(code);
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000)
-{
-    for (const DWORD begin = ::GetTickCount(); !condition(); ::Sleep(100))
-        if (::GetTickCount() - begin >= timeoutMs)
-            return false;
-    return true;
-}
-
-// The main windows of the running Spindrel processes (a "Spindrel" dialog with the toggle) and
-// the exe each process runs.
-struct Instance {
-    HWND window;
-    DWORD processId;
-    std::string exe;
-};
-
-BOOL CALLBACK AddIfSpindrel(HWND window, LPARAM list)
-{
-    char name[64] = {}, caption[64] = {};
-    ::GetClassNameA(window, name, sizeof name);
-    ::GetWindowTextA(window, caption, sizeof caption);
-    if (std::strcmp(name, "#32770") || std::strcmp(caption, "Spindrel") || !::GetDlgItem(window, 1001))
-        return TRUE;
-    Instance instance{window, 0, {}};
-    ::GetWindowThreadProcessId(window, &instance.processId);
-    if (HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, instance.processId)) {
-        char exe[MAX_PATH] = {};
-        ::GetModuleFileNameExA(process, nullptr, exe, sizeof exe);
-        instance.exe = exe;
-        ::CloseHandle(process);
-    }
-    reinterpret_cast<std::vector<Instance>*>(list)->push_back(instance);
-    return TRUE;
-}
-
-std::vector<Instance> RunningSpindrels()
-{
-    std::vector<Instance> found;
-    ::EnumWindows(&AddIfSpindrel, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // Ends every running Spindrel with "&Quit Application", as its user would; true when all ended.
 bool QuitAllSpindrels()
 {
-    for (const Instance& instance : RunningSpindrels())
-        ::PostMessageA(instance.window, WM_COMMAND, MAKEWPARAM(1007, BN_CLICKED), 0);
-    return WaitFor([] { return RunningSpindrels().empty(); });
+    for (HWND window : SpindrelWindows())
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(1007, BN_CLICKED), 0);
+    return WaitUntil([] { return SpindrelWindows().empty(); });
 }
 
 // Empties and removes a folder of files (the install folders are flat).
@@ -189,7 +103,7 @@ protected:
 
     long Install(const std::string& folder = "")
     {
-        return RunCommand("\"" + setup + "\" /S" + (folder.empty() ? "" : " /D=" + folder));
+        return static_cast<long>(RunToEnd(setup, "/S" + (folder.empty() ? "" : " /D=" + folder)));
     }
 
     KeptKey keptPreferences{productKey};
@@ -231,12 +145,12 @@ TEST_F(Setup, RunAtStartupStartsTheInstalledSpindrelThroughItsShortcut)
     ASSERT_EQ(Install(), 0);
     const std::string exe = defaultFolder + "\\Spindrel.exe";
     ASSERT_TRUE(ShellStart(startMenuLink));
-    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 1; }));
-    const Instance first = RunningSpindrels().front();
-    EXPECT_EQ(FullPath(first.exe), exe);
+    ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 1; }));
+    const HWND first = SpindrelWindows().front();
+    EXPECT_EQ(SpindrelWindows(exe).size(), 1u);
 
-    ::PostMessageA(first.window, WM_COMMAND, MAKEWPARAM(32781, 0), 0); // "Run at &Startup"
-    ASSERT_TRUE(WaitFor([&] { return ReadString(runKey, "Spindrel") == runValueOfDefault; }))
+    ::PostMessageA(first, WM_COMMAND, MAKEWPARAM(32781, 0), 0); // "Run at &Startup"
+    ASSERT_TRUE(WaitUntil([&] { return ReadString(runKey, "Spindrel") == runValueOfDefault; }))
         << ReadString(runKey, "Spindrel");
 
     const std::string command = ReadString(runKey, "Spindrel");
@@ -245,9 +159,8 @@ TEST_F(Setup, RunAtStartupStartsTheInstalledSpindrelThroughItsShortcut)
     ASSERT_NE(close, std::string::npos);
     const std::string file = command.substr(1, close - 1), parameters = command.substr(close + 2);
     ASSERT_TRUE(ShellStart(file, parameters));
-    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 2; }));
-    for (const Instance& instance : RunningSpindrels())
-        EXPECT_EQ(FullPath(instance.exe), exe);
+    ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 2; }));
+    EXPECT_EQ(SpindrelWindows(exe).size(), 2u);
 }
 
 TEST_F(Setup, UpgradeClosesSpindrelAndKeepsTheUsersFiles)
@@ -268,9 +181,9 @@ TEST_F(Setup, UpgradeClosesSpindrelAndKeepsTheUsersFiles)
     ::CloseHandle(file);
 
     ASSERT_TRUE(ShellStart(exe, "", defaultFolder.c_str()));
-    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 1; }));
+    ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 1; }));
     EXPECT_EQ(Install(), 0);
-    EXPECT_TRUE(RunningSpindrels().empty()) << "Spindrel was closed first";
+    EXPECT_TRUE(SpindrelWindows().empty()) << "Spindrel was closed first";
 
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(::GetFileAttributesExA(exe.c_str(), GetFileExInfoStandard, &data));
@@ -296,7 +209,7 @@ TEST_F(Setup, SilentUninstallRemovesWhatWasInstalledAndKeepsTheSettings)
     ASSERT_TRUE(WriteDword(productKey, "Network", 2));
     ASSERT_TRUE(WriteString(runKey, "Spindrel", "\"" + chosenFolder + "\\Spindrel.lnk\" -tray"));
 
-    ASSERT_EQ(RunCommand("\"" + chosenFolder + "\\Uninstall.exe\" /S _?=" + chosenFolder), 0);
+    ASSERT_EQ(RunToEnd(chosenFolder + "\\Uninstall.exe", "/S _?=" + chosenFolder), 0u);
     for (const char* name : {"Spindrel.exe", "services", "Spindrel.lnk"})
         EXPECT_FALSE(Exists(chosenFolder + "\\" + name)) << name;
     EXPECT_FALSE(Exists(startMenuLink));
@@ -322,8 +235,8 @@ TEST_F(Setup, UninstallWithTheSettingsBoxTickedRemovesThemToo)
     ASSERT_TRUE(WriteString(runKey, "Spindrel", otherCopy));
     ASSERT_TRUE(::DeleteFileA((defaultFolder + "\\Spindrel.exe").c_str()));
 
-    ASSERT_EQ(RunCommand("\"" + defaultFolder + "\\Uninstall.exe\" /S /REMOVESETTINGS"), 0);
-    EXPECT_TRUE(WaitFor([&] { return !Exists(defaultFolder); })) << "the folder, emptied, is removed";
+    ASSERT_EQ(RunToEnd(defaultFolder + "\\Uninstall.exe", "/S /REMOVESETTINGS"), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return !Exists(defaultFolder); })) << "the folder, emptied, is removed";
     EXPECT_FALSE(KeyExists(productKey));
     EXPECT_FALSE(KeyExists(uninstallKey));
     EXPECT_FALSE(Exists(startMenuLink));
@@ -333,20 +246,20 @@ TEST_F(Setup, UninstallWithTheSettingsBoxTickedRemovesThemToo)
 // In the virtual desktop, setup and uninstaller end this install's Spindrel in the tray by "&Exit", and no other.
 TEST_F(Setup, UpgradeAndUninstallEndOnlyThisInstallsSpindrelInTheTray)
 {
-    ASSERT_TRUE(e2e::JoinVirtualDesktop());
+    ASSERT_TRUE(JoinVirtualDesktop());
     ASSERT_EQ(Install(chosenFolder), 0);
-    e2e::SpindrelProcess other(BuildFile("Spindrel.exe")); // this build's, from its own folder
+    SpindrelProcess other(BuildFile("Spindrel.exe")); // this build's, from its own folder
     ASSERT_TRUE(other.Start() && other.WaitForMainWindow());
     std::string shouted = chosenFolder;
     ::CharUpperA(&shouted[0]);
-    for (const std::string& step : {"\"" + setup + "\" /S /D=" + shouted,
-                                    "\"" + chosenFolder + "\\Uninstall.exe\" /S _?=" + chosenFolder}) {
-        e2e::SpindrelProcess installed(chosenFolder + "\\Spindrel.exe");
+    for (const auto& [program, arguments] : {std::pair<std::string, std::string>{setup, "/S /D=" + shouted},
+                                             {chosenFolder + "\\Uninstall.exe", "/S _?=" + chosenFolder}}) {
+        SpindrelProcess installed(chosenFolder + "\\Spindrel.exe");
         ASSERT_TRUE(installed.Start("", chosenFolder) && installed.WaitForMainWindow());
         installed.PostCommand(2); // into the tray
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(installed.MainWindow()); }));
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(installed.MainWindow()); }));
         ::DeleteFileA((chosenFolder + "\\Spindrel.ini").c_str());
-        EXPECT_EQ(RunCommand(step), 0) << step;
+        EXPECT_EQ(RunToEnd(program, arguments), 0u) << program;
         EXPECT_TRUE(installed.WaitForExit(5000) && Exists(chosenFolder + "\\Spindrel.ini"));
         EXPECT_TRUE(other.Running() && ::IsWindowVisible(other.MainWindow()));
     }
@@ -411,27 +324,23 @@ TEST_P(SetupInAnyFolder, InstallsRunsStartsWithWindowsKeepsItsSettingsAndUninsta
     AgeLastAccess(services);
 
     ASSERT_TRUE(ShellStart(startMenuLink));
-    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 1; }));
-    const Instance first = RunningSpindrels().front();
-    EXPECT_EQ(FullPath(first.exe), exe);
-    EXPECT_TRUE(WaitFor([&] {
-        char type[64] = {};
-        return ::GetDlgItemTextA(first.window, 1016, type, sizeof type) > 0; // the first refresh
-    }));
+    ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 1; }));
+    const HWND first = SpindrelWindows().front();
+    EXPECT_EQ(SpindrelWindows(exe).size(), 1u);
+    EXPECT_TRUE(WaitUntil([&] { return !ItemText(first, 1016).empty(); })); // the first refresh
     if (accessKept) {
         EXPECT_TRUE(ReadSinceAged(services));
     }
 
     // "Run at &Startup": the value names this folder's Spindrel.lnk, which starts this Spindrel.
-    ::PostMessageA(first.window, WM_COMMAND, MAKEWPARAM(32781, 0), 0);
+    ::PostMessageA(first, WM_COMMAND, MAKEWPARAM(32781, 0), 0);
     const std::string runValue = "\"" + link + "\" -tray";
-    ASSERT_TRUE(WaitFor([&] { return ReadString(runKey, "Spindrel") == runValue; })) << ReadString(runKey, "Spindrel");
+    ASSERT_TRUE(WaitUntil([&] { return ReadString(runKey, "Spindrel") == runValue; })) << ReadString(runKey, "Spindrel");
     ASSERT_TRUE(ShellStart(link, "-tray"));
-    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 2; }));
-    for (const Instance& instance : RunningSpindrels())
-        EXPECT_EQ(FullPath(instance.exe), exe);
+    ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 2; }));
+    EXPECT_EQ(SpindrelWindows(exe).size(), 2u);
     ASSERT_TRUE(QuitAllSpindrels());
-    ASSERT_TRUE(WaitFor([&] { return Unused(exe); }));
+    ASSERT_TRUE(WaitUntil([&] { return Unused(exe); }));
     ASSERT_NE(ReadText(ini).find("\nlogfile="), std::string::npos) << "written at exit";
 
     // Values changed by hand are read at the next start and written back with the missing key;
@@ -444,16 +353,16 @@ TEST_P(SetupInAnyFolder, InstallsRunsStartsWithWindowsKeepsItsSettingsAndUninsta
     }
     WriteText(ini, edited);
     ASSERT_TRUE(ShellStart(startMenuLink));
-    ASSERT_TRUE(WaitFor([] { return RunningSpindrels().size() == 1; }));
+    ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 1; }));
     EXPECT_EQ(Install(folder), 0);
-    EXPECT_TRUE(RunningSpindrels().empty());
+    EXPECT_TRUE(SpindrelWindows().empty());
     const std::string saved = ReadText(ini);
     for (const std::string& line :
          {std::string("idleseconds=3\r\n"), "logfile=" + folder + "\\log.txt\r\n", std::string("mbdelete=1\r\n")})
         EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
 
     // Uninstalled: nothing it installed stays, and the Run value it wrote goes; the settings stay.
-    ASSERT_EQ(RunCommand("\"" + folder + "\\Uninstall.exe\" /S _?=" + folder), 0);
+    ASSERT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0u);
     for (const char* name : {"\\Spindrel.exe", "\\services", "\\Spindrel.lnk"})
         EXPECT_FALSE(Exists(folder + name)) << name;
     EXPECT_FALSE(Exists(startMenuLink));

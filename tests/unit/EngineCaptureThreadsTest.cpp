@@ -13,8 +13,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
-#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>

@@ -4,7 +4,6 @@
 // in a process whose code page is UTF-8 (win32_controls_utf8).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "controls/ButtonST.h"
 #include "controls/HyperLink.h"
 #include "framework/WinApp.h"
+#include "tests/common/ScopedHook.h"
 #include "tests/common/ScreenPixels.h"
 
 namespace {
@@ -125,9 +125,8 @@ TEST_F(ButtonHost, TooltipHoldsOneToolWithTheLatestText)
     // Its dialog moves to a monitor at 200 % and lays the button out anew: the tool follows the
     // button, and tips wrap at twice the width.
     ::MoveWindow(button, 10, 10, 200, 60, FALSE);
-    const dpi::WindowDpiQuery system = dpi::SetWindowDpiQuery(&At200Percent);
+    test_support::ScopedHook at200(&dpi::SetWindowDpiQuery, &At200Percent);
     st.SendMessage(dpi::kChangedAfterParent);
-    dpi::SetWindowDpiQuery(system);
     EXPECT_EQ(tip.SendMessage(TTM_GETMAXTIPWIDTH), 800);
     ASSERT_TRUE(tip.SendMessage(TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
     EXPECT_EQ(info.rect.right - info.rect.left, 200);
@@ -156,40 +155,14 @@ public:
         }
     }
 
-    // The client area as it shows now, 32 bits a pixel.
-    std::vector<DWORD> Pixels() const
-    {
-        RECT client;
-        GetClientRect(&client);
-        const int w = client.right, h = client.bottom;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HDC screen = ::GetDC(m_hWnd);
-        HBITMAP dib = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC memory = ::CreateCompatibleDC(screen);
-        HGDIOBJ old = ::SelectObject(memory, dib);
-        ::BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-        ::GdiFlush();
-        std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
-        ::DeleteObject(dib);
-        ::ReleaseDC(m_hWnd, screen);
-        return pixels;
-    }
-
-    std::vector<DWORD> PaintAndRead(bool buffer)
+    // The client area as it shows after a paint.
+    std::vector<COLORREF> PaintAndRead(bool buffer)
     {
         buffered = buffer;
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         ::UpdateWindow(m_hWnd);
-        return Pixels();
+        int w = 0, h = 0;
+        return test_support::ReadClient(m_hWnd, w, h);
     }
 };
 
@@ -253,7 +226,7 @@ TEST(BufferDC, PaintsPixelForPixelLikeADirectPaint)
             dc.RestoreDC(saved);
             DrawScene(dc, 2);
         };
-        const std::vector<DWORD> direct = window.PaintAndRead(false);
+        const std::vector<COLORREF> direct = window.PaintAndRead(false);
         // Something to overwrite: the buffered paint must bring all of it.
         {
             CClientDC scratch(&window);
@@ -261,7 +234,7 @@ TEST(BufferDC, PaintsPixelForPixelLikeADirectPaint)
             CBrush black(RGB(0, 0, 0));
             scratch.FillRect(&all, black);
         }
-        const std::vector<DWORD> buffered = window.PaintAndRead(true);
+        const std::vector<COLORREF> buffered = window.PaintAndRead(true);
         ASSERT_EQ(direct.size(), buffered.size());
         EXPECT_TRUE(direct == buffered);
         EXPECT_NE(direct[0], direct[120 * 30 + 30]) << "the scene should not be blank";

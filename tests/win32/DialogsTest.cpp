@@ -16,6 +16,8 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/common/Accessible.h"
+#include "tests/common/Process.h"
+#include "tests/common/ScopedHook.h"
 #include "tests/common/ScreenPixels.h"
 
 namespace {
@@ -49,23 +51,14 @@ constexpr COLORREF kBackground = RGB(232, 232, 233);
 constexpr int kLinkId = 1026;
 const char kLinkText[] = "Click here to download Tarvo";
 
-using test_support::ReadClient;
+using namespace test_support;
 
 UINT WINAPI At200Percent(HWND) { return 192; }
 
 // The link text's size in the link's font (of that height).
 SIZE LinkTextSize(int height = 14)
 {
-    CFont font;
-    font.CreateFont(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
-    HDC screen = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(screen, font.GetSafeHandle());
-    SIZE size{};
-    ::GetTextExtentPoint32A(screen, kLinkText, static_cast<int>(sizeof kLinkText - 1), &size);
-    ::SelectObject(screen, old);
-    ::ReleaseDC(nullptr, screen);
-    return size;
+    return ArialTextSize(kLinkText, height);
 }
 
 // The focus cue's dots on the link's top row: the background inverted.
@@ -82,7 +75,6 @@ protected:
     {
         opened.clear();
         commands.clear();
-        previous = SetLinkShellOpen(&RecordShellOpen);
         WNDCLASSA wc{};
         wc.lpfnWndProc = &LinkParent;
         wc.hInstance = ::GetModuleHandleA(nullptr);
@@ -101,11 +93,7 @@ protected:
                                          nullptr);
         ASSERT_NE(staticWindow, nullptr);
     }
-    void TearDown() override
-    {
-        ::DestroyWindow(parent);
-        SetLinkShellOpen(previous);
-    }
+    void TearDown() override { ::DestroyWindow(parent); }
 
     // Attaches the link and lets it paint once.
     void Attach()
@@ -158,16 +146,27 @@ protected:
         return look;
     }
 
+    // A look: the state's colour in the text, in the whole underline row under it or nowhere
+    // there, and none of the other fixed looks' colours.
+    Look Expect(COLORREF color, int underline, COLORREF background = kBackground)
+    {
+        const Look look = Read(color, background);
+        EXPECT_GT(look.text, 0) << std::hex << color;
+        EXPECT_EQ(look.underline, underline) << std::hex << color;
+        EXPECT_EQ(look.foreign, 0) << std::hex << color;
+        return look;
+    }
+
     void ClickAt(int downX, int upX, int upY)
     {
         link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(downX, 2));
         link.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(upX, upY));
     }
 
+    ScopedHook<ShellOpenCall> shellOpen{&SetLinkShellOpen, &RecordShellOpen};
     CHyperLink link;
     HWND parent = nullptr;
     HWND staticWindow = nullptr;
-    ShellOpenCall previous = nullptr;
 };
 
 TEST_F(Link, FitsItsTextAtTheFirstPaint)
@@ -205,25 +204,16 @@ TEST_F(Link, ColoursOfTheNormalHoverAndPressedLooks)
     // Where the real pointer is has no say in the looks read here.
     ::SetCursorPos(0, 0);
 
-    const Look normal = Read(RGB(0, 0, 255));
-    EXPECT_GT(normal.text, 0);
-    EXPECT_EQ(normal.underline, 0) << "no visible underline in the normal look";
-    EXPECT_EQ(normal.foreign, 0);
-    EXPECT_GT(normal.background, text.cx); // the underline row among them
+    // No visible underline in the normal look: the background fills the underline row too.
+    EXPECT_GT(Expect(RGB(0, 0, 255), 0).background, text.cx);
 
     link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     Paint();
-    const Look hover = Read(RGB(255, 0, 0));
-    EXPECT_GT(hover.text, 0);
-    EXPECT_EQ(hover.underline, text.cx); // a line under the whole text, its end point not drawn
-    EXPECT_EQ(hover.foreign, 0);
+    Expect(RGB(255, 0, 0), text.cx); // a line under the whole text, its end point not drawn
 
     link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     Paint();
-    const Look pressed = Read(RGB(200, 0, 225));
-    EXPECT_GT(pressed.text, 0);
-    EXPECT_EQ(pressed.underline, text.cx);
-    EXPECT_EQ(pressed.foreign, 0);
+    Expect(RGB(200, 0, 225), text.cx);
     ::ReleaseCapture();
 }
 
@@ -232,9 +222,8 @@ TEST_F(Link, FollowsItsDialogToAnotherScale)
     Attach();
     // The dialog moves to a monitor at 200 %: the font doubles, and the next paint fits the link
     // to its text in it, with margins twice as wide.
-    const dpi::WindowDpiQuery system = dpi::SetWindowDpiQuery(&At200Percent);
+    ScopedHook at200(&dpi::SetWindowDpiQuery, &At200Percent);
     link.SendMessage(dpi::kChangedAfterParent);
-    dpi::SetWindowDpiQuery(system);
     Paint();
     LOGFONTA font{};
     ::GetObjectA(link.Font().GetSafeHandle(), sizeof font, &font);
@@ -305,33 +294,24 @@ TEST_F(Link, HighContrastTakesTheSystemColoursAndGivesThemBack)
     Attach();
     ::SetCursorPos(0, 0);
     const int textWidth = TextSize().cx;
-    const HighContrastQuery system = SetHighContrastQuery([] { return true; });
-    link.SendMessage(WM_SYSCOLORCHANGE);
-    ::UpdateWindow(staticWindow);
-    const Look normal = Read(hot, face);
-    link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    ::UpdateWindow(staticWindow);
-    const Look hover = Read(hot, face);
-    SetHighContrastQuery(system);
+    {
+        ScopedHook highContrast(&SetHighContrastQuery, [] { return true; });
+        link.SendMessage(WM_SYSCOLORCHANGE);
+        ::UpdateWindow(staticWindow);
+        EXPECT_GT(Expect(hot, 0, face).background, textWidth);
+        link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        ::UpdateWindow(staticWindow);
+        Expect(hot, textWidth, face);
+    }
     link.SendMessage(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST);
     ::UpdateWindow(staticWindow);
-    const Look fixedHover = Read(RGB(255, 0, 0));
-    EXPECT_GT(normal.text, 0);
-    EXPECT_EQ(normal.underline, 0);
-    EXPECT_EQ(normal.foreign, 0);
-    EXPECT_GT(normal.background, textWidth);
-    EXPECT_GT(hover.text, 0);
-    EXPECT_EQ(hover.underline, textWidth);
-    EXPECT_EQ(hover.foreign, 0);
-    EXPECT_GT(fixedHover.text, 0);
-    EXPECT_EQ(fixedHover.underline, textWidth);
-    EXPECT_EQ(fixedHover.foreign, 0);
+    Expect(RGB(255, 0, 0), textWidth);
 }
 
 TEST_F(Link, AssistiveTechnologySeesALinkWhoseDefaultActionOpensIt)
 {
     Attach();
-    test_support::AccessibleInfo seen = test_support::ReadAccessible(staticWindow);
+    AccessibleInfo seen = ReadAccessible(staticWindow);
     EXPECT_EQ(seen.role, ROLE_SYSTEM_LINK);
     EXPECT_EQ(AnsiFromWide(seen.name.c_str()), "Click here to download Tarvo");
     EXPECT_EQ(AnsiFromWide(seen.value.c_str()), config::clientHomePage);
@@ -341,7 +321,7 @@ TEST_F(Link, AssistiveTechnologySeesALinkWhoseDefaultActionOpensIt)
 
     ::SetFocus(staticWindow);
     link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    seen = test_support::ReadAccessible(staticWindow, true);
+    seen = ReadAccessible(staticWindow, true);
     EXPECT_EQ(seen.state & (STATE_SYSTEM_FOCUSED | STATE_SYSTEM_HOTTRACKED), STATE_SYSTEM_FOCUSED | STATE_SYSTEM_HOTTRACKED);
     EXPECT_EQ(seen.defaultActionDone, S_OK);
     // Done from the link's queue, as a click: the address opens and the parent hears of it.
@@ -352,7 +332,7 @@ TEST_F(Link, AssistiveTechnologySeesALinkWhoseDefaultActionOpensIt)
     EXPECT_EQ(commands.size(), 1u);
 
     ::EnableWindow(staticWindow, FALSE);
-    seen = test_support::ReadAccessible(staticWindow, true);
+    seen = ReadAccessible(staticWindow, true);
     EXPECT_TRUE(seen.state & STATE_SYSTEM_UNAVAILABLE);
     EXPECT_FALSE(seen.state & STATE_SYSTEM_FOCUSABLE);
     EXPECT_NE(seen.defaultActionDone, S_OK);
@@ -372,20 +352,13 @@ public:
     std::deque<std::function<void(Driven&)>> then;
     std::vector<UINT> commands; // the ids of the WM_COMMANDs the dialog received
 
-    std::string Text(int id) const
-    {
-        char buffer[256] = {};
-        ::GetDlgItemTextA(this->m_hWnd, id, buffer, sizeof buffer);
-        return buffer;
-    }
-
 protected:
     BOOL OnInitDialog() override
     {
         const BOOL result = Base::OnInitDialog();
         hwnd = this->m_hWnd;
         for (int id : ids)
-            texts.push_back(Text(id));
+            texts.push_back(ItemText(hwnd, id));
         // Acts once the modal loop runs and the dialog shows.
         this->SetTimer(77, 50, nullptr);
         return result;
@@ -435,15 +408,22 @@ TEST(Dialogs, AboutBoxShowsItsTextsAndClosesWithOk)
     EXPECT_FALSE(::IsWindow(about.hwnd));
 }
 
-TEST(Dialogs, ErrorDialogLinkOpensTheHomePageAndClosesWithOk)
+TEST(Dialogs, ErrorDialogPassesAThemeChangeOnToItsLinkWhichOpensTheHomePageAndClosesWithOk)
 {
     opened.clear();
-    const ShellOpenCall previous = SetLinkShellOpen(&RecordShellOpen);
+    ScopedHook shellOpen(&SetLinkShellOpen, &RecordShellOpen);
     Driven<CErrorMessageDlg> error;
     error.ids = {IDC_ERROR_MESSAGE, IDC_DOWNLOAD_LINK, IDC_DOWNLOAD_URL};
     SIZE linkSize{};
+    std::vector<BOOL> repaints;
     error.act = [&](Driven<CErrorMessageDlg>& d) {
         HWND link = ::GetDlgItem(d.hwnd, IDC_DOWNLOAD_LINK);
+        // Only top-level windows hear of a theme change: the dialog passes it on, and the link repaints.
+        for (UINT message : {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE}) {
+            ::UpdateWindow(link);
+            ::SendMessageA(d.hwnd, message, message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+            repaints.push_back(::GetUpdateRect(link, nullptr, FALSE));
+        }
         RECT rect;
         ::GetWindowRect(link, &rect);
         linkSize = SIZE{rect.right - rect.left, rect.bottom - rect.top};
@@ -451,7 +431,6 @@ TEST(Dialogs, ErrorDialogLinkOpensTheHomePageAndClosesWithOk)
         ::PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     };
     EXPECT_EQ(error.DoModal(), IDOK);
-    SetLinkShellOpen(previous);
     EXPECT_TRUE(error.visible);
     ASSERT_EQ(error.texts.size(), 3u);
     EXPECT_EQ(error.texts[0], "Tarvo is not installed on your PC!\nPlease install it first to use this option.");
@@ -463,6 +442,7 @@ TEST(Dialogs, ErrorDialogLinkOpensTheHomePageAndClosesWithOk)
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].file, config::clientHomePage);
     EXPECT_EQ(opened[0].show, SW_SHOWDEFAULT);
+    EXPECT_EQ(repaints, (std::vector<BOOL>{TRUE, TRUE}));
 }
 
 // Tab from OK reaches the link, which shows its focus cue unless the dialog hides cues; Enter or
@@ -474,7 +454,7 @@ TEST_P(ErrorDialogKeys, TabReachesTheLinkThenTheKeyDoesWhatAClickDoes)
 {
     const WPARAM key = GetParam();
     opened.clear();
-    const ShellOpenCall previous = SetLinkShellOpen(&RecordShellOpen);
+    ScopedHook shellOpen(&SetLinkShellOpen, &RecordShellOpen);
     Driven<CErrorMessageDlg> error;
     HWND linkWindow = nullptr, focusAfterTab = nullptr;
     int focusFirst = 0, dots = 0, hiddenDots = 0;
@@ -495,8 +475,6 @@ TEST_P(ErrorDialogKeys, TabReachesTheLinkThenTheKeyDoesWhatAClickDoes)
         ::PostMessageA(focusAfterTab, WM_KEYDOWN, key, 1);
     }};
     const INT_PTR result = error.DoModal();
-    SetLinkShellOpen(previous);
-
     EXPECT_EQ(focusFirst, IDOK);
     EXPECT_EQ(focusAfterTab, linkWindow);
     EXPECT_GT(dots, 0);
@@ -515,34 +493,15 @@ TEST_P(ErrorDialogKeys, TabReachesTheLinkThenTheKeyDoesWhatAClickDoes)
 
 INSTANTIATE_TEST_SUITE_P(EnterSpaceEscape, ErrorDialogKeys, ::testing::Values(VK_RETURN, VK_SPACE, VK_ESCAPE));
 
-// Only top-level windows hear of a theme change: the dialog passes it on, and the link repaints.
-TEST(Dialogs, ErrorDialogPassesAThemeChangeOnToItsLink)
-{
-    Driven<CErrorMessageDlg> error;
-    std::vector<BOOL> repaints;
-    error.act = [&](Driven<CErrorMessageDlg>& d) {
-        HWND linkWindow = ::GetDlgItem(d.hwnd, IDC_DOWNLOAD_LINK);
-        for (UINT message : {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE}) {
-            ::UpdateWindow(linkWindow);
-            ::SendMessageA(d.hwnd, message, message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
-            repaints.push_back(::GetUpdateRect(linkWindow, nullptr, FALSE));
-        }
-        d.EndDialog(IDCANCEL);
-    };
-    error.DoModal();
-    EXPECT_EQ(repaints, (std::vector<BOOL>{TRUE, TRUE}));
-}
-
 // For screenshots: the error dialog, open until closed by hand. Run with
 // --gtest_also_run_disabled_tests --gtest_filter=*Screenshot*.
 TEST(Dialogs, DISABLED_ErrorDialogForScreenshot)
 {
-    const ShellOpenCall previous = SetLinkShellOpen(&RecordShellOpen);
+    ScopedHook shellOpen(&SetLinkShellOpen, &RecordShellOpen);
     CErrorMessageDlg error;
     error.DoModal();
     CAboutDlg about;
     about.DoModal();
-    SetLinkShellOpen(previous);
 }
 
 } // namespace

@@ -15,6 +15,9 @@
 #include "controls/SystemTray.h"
 #include "res/resource.h"
 #include "tests/common/IconSize.h"
+#include "tests/common/Process.h"
+#include "tests/common/ScopedHook.h"
+#include "tests/common/ScreenPixels.h"
 
 namespace {
 
@@ -120,28 +123,18 @@ TEST(AtThisScale, MainWindowShowsEveryTextWholeAndItsTrayIconIsDrawnForTheScale)
 {
     CheckedScale();
     addedIconWidths.clear();
-    const NotifyIconCall previous = SetNotifyIconCall(&RecordNotifyIcon);
     {
+        test_support::ScopedHook hook(&SetNotifyIconCall, &RecordNotifyIcon);
         CheckedMainWindow window;
         window.DoModal();
     }
-    SetNotifyIconCall(previous);
     EXPECT_EQ(addedIconWidths, std::vector<int>{::GetSystemMetrics(SM_CXSMICON)});
 }
 
 // The link's text in Arial of that many pixels.
 SIZE LinkTextExtent(int height)
 {
-    CFont font;
-    font.CreateFont(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
-    HDC screen = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(screen, font.GetSafeHandle());
-    SIZE text{};
-    ::GetTextExtentPoint32A(screen, kLinkText, static_cast<int>(sizeof kLinkText - 1), &text);
-    ::SelectObject(screen, old);
-    ::ReleaseDC(nullptr, screen);
-    return text;
+    return test_support::ArialTextSize(kLinkText, height);
 }
 
 template <class Base>
@@ -227,25 +220,8 @@ TEST(Scales, EachScaleAbove100PercentInAProcessOfItsOwn)
         SCOPED_TRACE(scale);
         SetPrefixScale(scale);
         ::SetEnvironmentVariableA(kScaleVariable, std::to_string(scale).c_str());
-        std::string command = std::string("\"") + exe + "\" --gtest_filter=AtThisScale.*";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
-        startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-        PROCESS_INFORMATION process{};
-        const BOOL started =
-            ::CreateProcessA(exe, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+        const DWORD code = test_support::RunToEnd(exe, "--gtest_filter=AtThisScale.*", 60000, 0, true);
         ::SetEnvironmentVariableA(kScaleVariable, nullptr);
-        ASSERT_TRUE(started);
-        DWORD code = 1;
-        if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-            ::GetExitCodeProcess(process.hProcess, &code);
-        else
-            ::TerminateProcess(process.hProcess, 1);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
         EXPECT_EQ(code, 0u) << "the checks at this scale failed (their output is above)";
     }
 }

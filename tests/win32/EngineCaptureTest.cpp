@@ -5,12 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <mutex>
-#include <vector>
 
 #include "tests/win32/EngineLoopback.h"
 
@@ -103,18 +99,13 @@ protected:
     }
     void SetUp() override
     {
-        previous_ = SetCaptureSocketSource(&sockets);
         SetAddresses({"127.0.0.1"});
         accelerating = 1;
     }
-    void TearDown() override
-    {
-        accelerating = 0;
-        SetCaptureSocketSource(previous_);
-    }
+    void TearDown() override { accelerating = 0; }
 
     LoopbackSockets sockets;
-    CaptureSocketSource* previous_ = nullptr;
+    ScopedHook<CaptureSocketSource*> source{&SetCaptureSocketSource, &sockets};
 };
 
 TEST_F(EngineCapture, WorkerDiscardsDatagramsAndEndsWithTheFirstOneAfterSwitchOff)
@@ -127,7 +118,7 @@ TEST_F(EngineCapture, WorkerDiscardsDatagramsAndEndsWithTheFirstOneAfterSwitchOf
     EXPECT_EQ(sockets.Opened(), 1);
 
     SendTo(port, 1500, 200);
-    EXPECT_TRUE(WaitFor([&] { return QueuedBytes(s) == 0; })) << "the worker takes every datagram";
+    EXPECT_TRUE(WaitUntil([&] { return QueuedBytes(s) == 0; })) << "the worker takes every datagram";
     ::Sleep(50);
     EXPECT_EQ(worker.ExitCode(0), STILL_ACTIVE);
 
@@ -160,15 +151,14 @@ TEST_F(EngineCapture, FailedCreationOrBindEndsTheWorkerAtOnceWithoutASecondClose
 {
     // The bind fails: StartCapture closes the socket.
     PreboundSockets prebound(sockets);
-    SetCaptureSocketSource(&prebound);
     {
+        ScopedHook bound(&SetCaptureSocketSource, &prebound);
         Worker worker(StartCapture());
         EXPECT_EQ(captureSocket.load(), INVALID_SOCKET);
         EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(engine::kWorkerReceiveFailed));
+        EXPECT_EQ(StartCapture().outcome, CaptureOutcome::Failed);
     }
-    EXPECT_EQ(StartCapture().outcome, CaptureOutcome::Failed);
     // An empty table (no local address could be listed) binds nothing.
-    SetCaptureSocketSource(&sockets);
     SetAddresses({});
     {
         Worker worker(StartCapture());
@@ -180,15 +170,14 @@ TEST_F(EngineCapture, FailedCreationOrBindEndsTheWorkerAtOnceWithoutASecondClose
 
     // The socket cannot be made at all (raw sockets refused).
     RefusedSockets refused;
-    SetCaptureSocketSource(&refused);
     SetAddresses({"127.0.0.1"});
     {
+        ScopedHook refusing(&SetCaptureSocketSource, &refused);
         Worker worker(StartCapture());
         EXPECT_EQ(captureSocket.load(), INVALID_SOCKET);
         EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(engine::kWorkerReceiveFailed));
     }
     EXPECT_EQ(refused.closes, 0);
-    SetCaptureSocketSource(&sockets);
 
     // A null parameter has nothing to receive on.
     EXPECT_EQ(CaptureThreadProc(nullptr), engine::kWorkerReceiveFailed);
@@ -201,7 +190,7 @@ TEST_F(EngineCapture, SwitchOnAgainEndsTheWaitingWorkerWhichNeverTouchesTheNewSo
     // Once the worker has taken a datagram it is in its loop (a worker that starts after a
     // switch-off ends at once).
     SendTo(PortOf(firstSocket));
-    EXPECT_TRUE(WaitFor([&] { return QueuedBytes(firstSocket) == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return QueuedBytes(firstSocket) == 0; }));
     ::Sleep(20);
     accelerating = 0;
     EXPECT_EQ(first.ExitCode(200), STILL_ACTIVE); // waiting, no traffic
@@ -219,13 +208,13 @@ TEST_F(EngineCapture, SwitchOnAgainEndsTheWaitingWorkerWhichNeverTouchesTheNewSo
     // The new socket belongs to the second worker alone, which keeps receiving.
     const unsigned short port = PortOf(secondSocket);
     SendTo(port, 100, 20);
-    EXPECT_TRUE(WaitFor([&] { return QueuedBytes(secondSocket) == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return QueuedBytes(secondSocket) == 0; }));
     EXPECT_EQ(second.ExitCode(0), STILL_ACTIVE);
 
     // Switched off, then a switch-on that fails: the waiting worker ends all the same.
     accelerating = 0;
     RefusedSockets refused;
-    SetCaptureSocketSource(&refused);
+    ScopedHook refusing(&SetCaptureSocketSource, &refused);
     StartCapture();
     EXPECT_EQ(second.ExitCode(), static_cast<DWORD>(engine::kWorkerStopped));
     EXPECT_EQ(sockets.StillOpen(), 0);
@@ -284,10 +273,9 @@ TEST(EngineAddressTable, MoreAddressesThanFitGiveTheFirstHundredInTheSystemsOrde
 {
     for (DWORD total : {1u, 100u, 116u, 117u, 300u}) {
         fakeAddressCount = total;
-        SetIpAddrTableQuery(&FakeAddresses);
+        ScopedHook fake(&SetIpAddrTableQuery, &FakeAddresses);
         LocalAddress table[kLocalAddressCapacity];
         const int count = BuildLocalAddressTable(table, kLocalAddressCapacity);
-        SetIpAddrTableQuery(nullptr);
         ASSERT_EQ(count, static_cast<int>(total < 100 ? total : 100)) << total;
         EXPECT_STREQ(table[0].text, "10.0.0.1");
         EXPECT_STREQ(table[count - 1].text, count == 100 ? "10.0.0.100" : "10.0.0.1");
@@ -297,11 +285,10 @@ TEST(EngineAddressTable, MoreAddressesThanFitGiveTheFirstHundredInTheSystemsOrde
 TEST(EngineAddressTable, AFailingQueryGivesAnEmptyTableAndTheCaptureFailsQuietly)
 {
     for (IpAddrTableQuery query : {&FailingAddresses, &EndlesslyGrowingAddresses}) {
-        SetIpAddrTableQuery(query);
+        ScopedHook failing(&SetIpAddrTableQuery, query);
         LocalAddress table[kLocalAddressCapacity];
         std::memset(table, 'z', sizeof table);
         EXPECT_EQ(BuildLocalAddressTable(table, kLocalAddressCapacity), 0);
-        SetIpAddrTableQuery(nullptr);
         for (const LocalAddress& entry : table)
             EXPECT_STREQ(entry.text, "");
     }

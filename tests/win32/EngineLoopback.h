@@ -3,12 +3,17 @@
 // account of every open and close, and a few probes.
 #include "engine/Capture.h"
 #include "tests/common/HandleLedger.h"
+#include "tests/common/Process.h"
+#include "tests/common/ScopedHook.h"
 
 #include <tlhelp32.h>
 
 #include <vector>
 
 namespace engine_test {
+
+using test_support::ScopedHook;
+using test_support::WaitUntil;
 
 // A datagram of this size makes the stand-in's receive fail as on a reset socket (the adapter gone).
 constexpr int kResetDatagramSize = 7;
@@ -73,17 +78,6 @@ inline int ThreadCount()
             ++count;
     ::CloseHandle(snapshot);
     return count;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, int milliseconds = 5000)
-{
-    for (int waited = 0; waited < milliseconds; waited += 10) {
-        if (condition())
-            return true;
-        ::Sleep(10);
-    }
-    return condition();
 }
 
 } // namespace engine_test

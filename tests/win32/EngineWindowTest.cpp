@@ -17,6 +17,9 @@
 
 namespace {
 
+using namespace engine_test;
+using test_support::ItemText;
+
 std::atomic<HWND> openedWindow{nullptr};
 
 // Records what the window showed the moment its initialisation ended.
@@ -25,36 +28,22 @@ public:
     BOOL OnInitDialog() override
     {
         const BOOL result = CSpindrelDlg::OnInitDialog();
-        caption = Text(IDC_ACCELERATE);
+        caption = ItemText(m_hWnd, IDC_ACCELERATE);
         check = static_cast<int>(::SendMessageA(GetDlgItem(IDC_ACCELERATE), BM_GETCHECK, 0, 0));
-        clock = Text(IDC_ACCELERATED_TIME);
+        clock = ItemText(m_hWnd, IDC_ACCELERATED_TIME);
         flag = accelerating.load();
         openedWindow = m_hWnd;
         return result;
     }
-    std::string Text(int id) const
-    {
-        char text[128] = {};
-        ::GetDlgItemTextA(m_hWnd, id, text, sizeof text);
-        return text;
-    }
-
     std::string caption, clock;
     int check = -1, flag = -1;
 };
-
-std::string Text(HWND window, int id)
-{
-    char text[128] = {};
-    ::GetDlgItemTextA(window, id, text, sizeof text);
-    return text;
-}
 
 // Waits up to timeout for the clock to show something other than before.
 std::string NextClock(HWND window, const std::string& before, int timeout = 4000)
 {
     for (int waited = 0; waited < timeout; waited += 20) {
-        const std::string now = Text(window, IDC_ACCELERATED_TIME);
+        const std::string now = ItemText(window, IDC_ACCELERATED_TIME);
         if (now != before)
             return now;
         ::Sleep(20);
@@ -86,9 +75,9 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
 {
     WSADATA data;
     ::WSAStartup(MAKEWORD(1, 1), &data);
-    engine_test::LoopbackSockets sockets;
-    SetCaptureSocketSource(&sockets);
-    SetIpAddrTableQuery(&Addresses);
+    LoopbackSockets sockets;
+    ScopedHook source(&SetCaptureSocketSource, &sockets);
+    ScopedHook addresses(&SetIpAddrTableQuery, &Addresses);
     WatchedDialog dialog;
 
     // Driven from a second thread while the dialog's own loop runs.
@@ -98,8 +87,7 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
     int afterClicksCheck = -1, threadsBefore = 0;
     bool settled = false, allEnded = false;
     std::thread driver([&] {
-        for (int waited = 0; !openedWindow.load() && waited < 10000; waited += 10)
-            ::Sleep(10);
+        WaitUntil([] { return openedWindow.load() != nullptr; }, 10000);
         const HWND window = openedWindow.load();
         if (!window)
             return;
@@ -110,54 +98,49 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
         firstTick = NextClock(window, " 0 hrs :  0 mins :  0 secs");
 
         ::SendMessageA(toggle, BM_CLICK, 0, 0); // off
-        stoppedCaption = Text(window, IDC_ACCELERATE);
+        stoppedCaption = ItemText(window, IDC_ACCELERATE);
         stoppedCheck = static_cast<int>(::SendMessageA(toggle, BM_GETCHECK, 0, 0));
         stoppedFlag = accelerating.load();
-        frozenAt = Text(window, IDC_ACCELERATED_TIME);
+        frozenAt = ItemText(window, IDC_ACCELERATED_TIME);
         stillFrozen = NextClock(window, frozenAt, 1600);
 
         ::SendMessageA(toggle, BM_CLICK, 0, 0); // on again
-        resumedCaption = Text(window, IDC_ACCELERATE);
+        resumedCaption = ItemText(window, IDC_ACCELERATE);
         resumedFlag = accelerating.load();
         resumed = NextClock(window, frozenAt);
 
         // The capture dies while on: within a second the window shows it, and the clock stops.
-        engine_test::SendTo(engine_test::PortOf(captureSocket.load()), engine_test::kResetDatagramSize);
-        EXPECT_TRUE(engine_test::WaitFor(
-            [&] { return Text(window, IDC_ACCELERATE) == "State: Stopped\nCapture failed"; }, 1000));
+        SendTo(PortOf(captureSocket.load()), kResetDatagramSize);
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_ACCELERATE) == "State: Stopped\nCapture failed"; }, 1000));
         EXPECT_EQ(::SendMessageA(toggle, BM_GETCHECK, 0, 0), BST_UNCHECKED);
         EXPECT_EQ(accelerating.load(), 0);
-        const std::string failedAt = Text(window, IDC_ACCELERATED_TIME);
+        const std::string failedAt = ItemText(window, IDC_ACCELERATED_TIME);
         EXPECT_EQ(NextClock(window, failedAt, 1600), failedAt);
 
         // On, off, and then that capture dies: nothing is told.
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
         ::Sleep(200); // the worker waits in its loop
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
-        engine_test::SendTo(engine_test::PortOf(captureSocket.load()), engine_test::kResetDatagramSize);
-        EXPECT_TRUE(engine_test::WaitFor([&] { return sockets.StillOpen() == 0; }));
+        SendTo(PortOf(captureSocket.load()), kResetDatagramSize);
+        EXPECT_TRUE(WaitUntil([&] { return sockets.StillOpen() == 0; }));
         ::Sleep(300);
-        EXPECT_EQ(Text(window, IDC_ACCELERATE), "State: Stopped\nPush to activate acceleration");
+        EXPECT_EQ(ItemText(window, IDC_ACCELERATE), "State: Stopped\nPush to activate acceleration");
 
         // A thousand clicks through the window's own handler, with loopback sockets for captures.
         // They end where they began: switched on, with one worker.
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
-        threadsBefore = engine_test::ThreadCount() - 1;
+        threadsBefore = ThreadCount() - 1;
         for (int i = 0; i < 1000; ++i)
             ::SendMessageA(toggle, BM_CLICK, 0, 0);
-        afterClicksCaption = Text(window, IDC_ACCELERATE);
+        afterClicksCaption = ItemText(window, IDC_ACCELERATE);
         afterClicksCheck = static_cast<int>(::SendMessageA(toggle, BM_GETCHECK, 0, 0));
-        settled = engine_test::WaitFor([&] {
-            return sockets.StillOpen() == 1 && engine_test::ThreadCount() <= threadsBefore + 1;
-        });
+        settled = WaitUntil([&] { return sockets.StillOpen() == 1 && ThreadCount() <= threadsBefore + 1; });
         // Off, and one datagram: the last worker ends and closes its socket.
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
         const SOCKET last = captureSocket.load();
         if (last != INVALID_SOCKET)
-            engine_test::SendTo(engine_test::PortOf(last));
-        allEnded = engine_test::WaitFor([&] {
-            return sockets.StillOpen() == 0 && engine_test::ThreadCount() <= threadsBefore;
-        });
+            SendTo(PortOf(last));
+        allEnded = WaitUntil([&] { return sockets.StillOpen() == 0 && ThreadCount() <= threadsBefore; });
         ::PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
     });
     const INT_PTR result = dialog.DoModal();
@@ -186,8 +169,6 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
     EXPECT_TRUE(allEnded) << sockets.StillOpen() << " capture sockets open at the end";
     EXPECT_EQ(sockets.Opened(), 505);
     EXPECT_EQ(sockets.DoubleCloses(), 0);
-    SetCaptureSocketSource(nullptr);
-    SetIpAddrTableQuery(nullptr);
 }
 
 } // namespace

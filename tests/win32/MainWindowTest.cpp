@@ -7,6 +7,7 @@
 
 #include "app/SpindrelDlg.h"
 #include "res/resource.h"
+#include "tests/common/Process.h"
 
 namespace {
 
@@ -31,45 +32,25 @@ protected:
     }
 };
 
-struct Found {
-    HWND main;
-    HWND about;
-};
-
-BOOL CALLBACK FindAbout(HWND hwnd, LPARAM lParam)
-{
-    auto* found = reinterpret_cast<Found*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    char caption[64] = {};
-    ::GetWindowTextA(hwnd, caption, sizeof caption);
-    if (pid == ::GetCurrentProcessId() && hwnd != found->main && std::string(caption) == "Spindrel" &&
-        ::IsWindowVisible(hwnd)) {
-        found->about = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND mainWindow = nullptr;
 std::string aboutText;
 
 // Closes the About box once it shows, remembering its version line.
 void CALLBACK CloseAbout(HWND, UINT, UINT_PTR id, DWORD)
 {
-    Found found{mainWindow, nullptr};
-    ::EnumWindows(&FindAbout, reinterpret_cast<LPARAM>(&found));
-    if (!found.about)
+    const HWND about = test_support::FindProcessWindow(::GetCurrentProcessId(), nullptr, "Spindrel",
+                                                       [](HWND w) { return w != mainWindow && ::IsWindowVisible(w); });
+    if (!about)
         return;
     ::KillTimer(nullptr, id);
-    HWND child = ::GetWindow(found.about, GW_CHILD);
+    HWND child = ::GetWindow(about, GW_CHILD);
     char text[128] = {};
     for (; child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         ::GetWindowTextA(child, text, sizeof text);
         if (std::string(text).rfind("Spindrel Version", 0) == 0)
             aboutText = text;
     }
-    ::PostMessageA(found.about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 TEST(MainWindow, SystemMenuEndsWithTheAboutItemWhichOpensTheAboutBox)

@@ -19,8 +19,12 @@
 #include "netstatus/InterfaceList.h"
 #include "netstatus/StatusTexts.h"
 #include "res/resource.h"
+#include "tests/common/Preferences.h"
+#include "tests/common/ScopedHook.h"
 
 namespace {
+
+using test_support::ScopedHook;
 
 // The main window with only what the interface list needs initialised; the test body runs once
 // the list is built, inside the dialog's initialisation, and the dialog then ends.
@@ -40,12 +44,7 @@ public:
     std::function<void(NetStatusDlg&)> body;
     UINT refreshInterval = 0; // without a body: start the refresh timer and run the window's own loop
 
-    CString Shown(int id) const
-    {
-        char text[256] = {};
-        ::GetDlgItemTextA(m_hWnd, id, text, sizeof text);
-        return text;
-    }
+    CString Shown(int id) const { return test_support::ItemText(m_hWnd, id).c_str(); }
 
     std::vector<std::string> Entries() const
     {
@@ -172,14 +171,6 @@ protected:
         connectedFlags = 0x12;
         connectedQueries = 0;
         endAfterFiveQueries = nullptr;
-        previousLoader = netstatus::SetIpHelperLoader(&FakeLibrary);
-        previousQuery = netstatus::connectedStateQuery;
-        netstatus::connectedStateQuery = &FakeConnectedState;
-    }
-    void TearDown() override
-    {
-        netstatus::SetIpHelperLoader(previousLoader);
-        netstatus::connectedStateQuery = previousQuery;
     }
 
     // Runs the dialog with `body`, which must have run: a window that cannot be made fails here.
@@ -196,14 +187,14 @@ protected:
         EXPECT_TRUE(ran) << "the main window was not created";
     }
 
-    netstatus::IpHelperLoader previousLoader = nullptr;
-    netstatus::ConnectedStateFunction previousQuery = nullptr;
+    ScopedHook<netstatus::IpHelperLoader> library{&netstatus::SetIpHelperLoader, &FakeLibrary};
+    ScopedHook<netstatus::ConnectedStateFunction> connectedState{netstatus::connectedStateQuery, &FakeConnectedState};
 };
 
 TEST_F(NetStatusTest, ListsTheSystemTableAndShowsItsCounters)
 {
-    netstatus::SetIpHelperLoader(nullptr); // the real Iphlpapi.dll
-    netstatus::connectedStateQuery = previousQuery;
+    ScopedHook realLibrary(&netstatus::SetIpHelperLoader, nullptr);
+    ScopedHook realState(netstatus::connectedStateQuery, connectedState.Previous());
 
     // The table as the system reports it, read here on its own.
     ULONG size = 0;
@@ -336,65 +327,29 @@ TEST_F(NetStatusTest, ListsTheFirst256AcceptedRows)
     });
 }
 
-// The stored choice, saved and put back so that the test leaves the registry as it found it.
-class StoredChoice {
-public:
-    StoredChoice() { has_ = Read(value_); }
-    ~StoredChoice()
-    {
-        if (has_) {
-            product_key::Writer().Write("Network", value_);
-        } else {
-            Delete();
-        }
-    }
-    static bool Read(DWORD& value)
-    {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, product_key::Path().c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-            return false;
-        UniqueKey holder(key);
-        DWORD type = 0, size = sizeof value;
-        return ::RegQueryValueExA(key, "Network", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-                   ERROR_SUCCESS &&
-               type == REG_DWORD && size == sizeof value;
-    }
-    static void Delete()
-    {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, product_key::Path().c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            ::RegDeleteValueA(key, "Network");
-            ::RegCloseKey(key);
-        }
-    }
-
-private:
-    bool has_ = false;
-    DWORD value_ = 0;
-};
-
+// The stored choice, put back as the test found it.
 TEST_F(NetStatusTest, ChoosingAnotherInterfaceStoresItsPosition)
 {
-    StoredChoice keep;
-    StoredChoice::Delete();
+    const std::string key = product_key::Path();
+    prefs_test::KeptValue keep(key.c_str(), "Network");
+    prefs_test::DeleteValue(key.c_str(), "Network");
     // Rows 1 and 3 are rejected: positions 0, 1, 2 show rows 0, 2, 4.
     fake.rows = {MakeRow("Ethernet", 100000000, 10, 20), MakeRow("WAN Miniport (PPTP)", 0, 11, 21),
                  MakeRow("Wireless", 54000000, 12, 22), MakeRow("isatap.{0A1B2C3D}", 0, 13, 23),
                  MakeRow("Bluetooth PAN", 3000000, 14, 24)};
-    Run(1, [](NetStatusDlg& dlg) {
+    Run(1, [&](NetStatusDlg& dlg) {
         EXPECT_EQ(dlg.Entries(), (std::vector<std::string>{" Ethernet 95 Mb", " Wireless 51 Mb", " Bluetooth PAN 2 Mb"}));
         EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), 1);
         EXPECT_EQ(dlg.interfaceIndexes[2], fake.rows[4].dwIndex);
-        DWORD stored = 0;
+        const auto stored = [&] { return prefs_test::Dword(prefs_test::ReadValue(key.c_str(), "Network")); };
 
         dlg.Choose(1); // the entry already selected
-        EXPECT_FALSE(StoredChoice::Read(stored));
+        EXPECT_FALSE(prefs_test::ReadValue(key.c_str(), "Network").exists);
         EXPECT_EQ(dlg.bytesSentText, "");
 
         dlg.Choose(2);
         EXPECT_EQ(dlg.selectedInterface, 2);
-        ASSERT_TRUE(StoredChoice::Read(stored));
-        EXPECT_EQ(stored, 2u);
+        EXPECT_EQ(stored(), 2u);
         // The counters of row 4, in the fields; the window shows them at the next refresh.
         EXPECT_EQ(dlg.bytesSentText, " 24 ");
         EXPECT_EQ(dlg.bytesReceivedText, " 14 ");
@@ -410,8 +365,7 @@ TEST_F(NetStatusTest, ChoosingAnotherInterfaceStoresItsPosition)
         EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 25 ");
 
         dlg.Choose(0);
-        ASSERT_TRUE(StoredChoice::Read(stored));
-        EXPECT_EQ(stored, 0u);
+        EXPECT_EQ(stored(), 0u);
     });
 }
 
@@ -484,7 +438,7 @@ TEST_F(NetStatusTest, MissingEntryPointEndsTheDialogWithResultOne)
 
     for (const netstatus::IpHelperLoader loader : {&LibraryWithoutCount, &NoLibrary}) {
         seen = SeenMessageBox{};
-        netstatus::SetIpHelperLoader(loader);
+        ScopedHook missing(&netstatus::SetIpHelperLoader, loader);
         NetStatusDlg dialog;
         EXPECT_EQ(dialog.DoModal(), 1);
         EXPECT_EQ(seen.count, 1);

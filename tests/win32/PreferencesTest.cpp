@@ -11,15 +11,11 @@
 #include "app/SpindrelDlg.h"
 #include "app/core/ClientPath.h"
 #include "res/resource.h"
-#include "tests/win32/PreferencesSupport.h"
+#include "tests/common/Preferences.h"
 
 namespace {
 
 using namespace prefs_test;
-
-constexpr const char productKey[] = "SOFTWARE\\Spindrel";
-constexpr const char clientKey[] = "Software\\Tarvo";
-constexpr const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // The main window's preference operations within reach; with a body, the window is made from its
 // real template and the body runs inside its initialisation, before it is ever shown.
@@ -82,14 +78,6 @@ protected:
 
     std::function<void(PrefsDlg&)> body;
 };
-
-DWORD Dword(const StoredValue& value)
-{
-    DWORD number = 0;
-    if (value.data.size() == sizeof number)
-        std::memcpy(&number, value.data.data(), sizeof number);
-    return number;
-}
 
 // A REG_DWORD of 4 bytes holding `expected`.
 ::testing::AssertionResult HoldsDword(const char* name, DWORD expected)
@@ -229,29 +217,11 @@ private:
     char saved_[MAX_PATH + 1] = {};
 };
 
-std::string TempFolder()
-{
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetTempPathA(sizeof path, path);
-    std::string folder(path, length < sizeof path ? length : 0);
-    if (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
-    return folder;
-}
-
-// The shortcut beside this test's executable, wherever the process was started from.
-std::string OwnShortcut()
-{
-    char exe[MAX_PATH * 3] = {};
-    ::GetModuleFileNameA(nullptr, exe, sizeof exe);
-    return std::string(exe, std::strrchr(exe, '\\')) + "\\Spindrel.lnk";
-}
-
 TEST_F(Preferences, RunAtStartupStoresTheShortcutBesideTheExecutableAndTheCheckMirrorsTheValue)
 {
     CurrentDirectory keep;
     ASSERT_TRUE(::SetCurrentDirectoryA(TempFolder().c_str())); // started from elsewhere
-    const std::string link = OwnShortcut();
+    const std::string link = test_support::OwnFolder() + "Spindrel.lnk"; // wherever the process was started from
     ::DeleteFileA(link.c_str());
 
     PrefsDlg dialog;
@@ -378,7 +348,7 @@ TEST_F(ClientLaunch, StartsTarvoFromItsInstallPathWithOrWithoutATrailingBackslas
 // Spindrel does, in UTF-8.
 TEST_F(ClientLaunch, StartsTarvoFromAFolderNamedInAnyLetters)
 {
-    const std::string folder = TempFolder() + "\\\xE7\x8E\x8B\xE8\x8A\xB3 \xD0\x94\xD0\xBC"; // Wang Fang, Dm
+    const std::string folder = TempFolder() + "\xE7\x8E\x8B\xE8\x8A\xB3 \xD0\x94\xD0\xBC"; // Wang Fang, Dm
     ::CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(::CopyFileA((TarvoFolder() + "\\Tarvo.exe").c_str(), (folder + "\\Tarvo.exe").c_str(), FALSE));
     ::DeleteFileA(TarvoMarker(folder).c_str());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/common/IconSize.h"
 
 namespace {
 
@@ -288,14 +289,7 @@ TEST(Resources, StringsIconsAndVersion)
             HICON h = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon), IMAGE_ICON,
                                                       size, size, 0));
             ASSERT_NE(h, nullptr) << icon << " " << size;
-            ICONINFO info{};
-            ASSERT_TRUE(::GetIconInfo(h, &info));
-            BITMAP bitmap{};
-            ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-            EXPECT_EQ(bitmap.bmWidth, size) << "icon " << icon << " has no image of its own at this size";
-            if (info.hbmColor)
-                ::DeleteObject(info.hbmColor);
-            ::DeleteObject(info.hbmMask);
+            EXPECT_EQ(test_support::IconWidth(h), size) << "icon " << icon << " has no image of its own at this size";
             ::DestroyIcon(h);
         }
     }

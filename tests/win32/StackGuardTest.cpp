@@ -3,10 +3,7 @@
 // once with STATUS_STACK_BUFFER_OVERRUN.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-#include <vector>
+#include "tests/common/Process.h"
 
 namespace {
 
@@ -14,26 +11,7 @@ constexpr DWORD kStackBufferOverrun = 0xC0000409;
 
 DWORD RunProbe(const std::string& arguments)
 {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
-    std::string exe = path;
-    exe.erase(exe.find_last_of('\\') + 1);
-    exe += "stack_guard\\stack_guard_probe.exe";
-    std::string line = "\"" + exe + "\" " + arguments;
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info))
-        return 0xFFFFFFFF;
-    ::WaitForSingleObject(info.hProcess, 30000);
-    DWORD code = 0xFFFFFFFF;
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return code;
+    return test_support::RunToEnd(test_support::OwnFolder() + "stack_guard\\stack_guard_probe.exe", arguments, 30000);
 }
 
 TEST(StackGuard, IsSeededDifferentlyAtEachStart)

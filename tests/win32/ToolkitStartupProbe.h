@@ -11,4 +11,13 @@ void Record(const std::string& event);
 // Whether the probe's settings file exists now.
 bool SettingsFileExists();
 
+// A static object of another file, made with the default priority (as the notification-area
+// icon's objects are): it records when it is made and destroyed, and whether the settings file
+// was there then.
+struct OtherStatic {
+    explicit OtherStatic(const char* which) : name(which) { Record(name + " made"); }
+    ~OtherStatic() { Record(name + " destroyed, settings file " + (SettingsFileExists() ? "written" : "missing")); }
+    const std::string name;
+};
+
 } // namespace startup_probe

@@ -7,29 +7,12 @@
 #include <algorithm>
 
 #include "framework/CodePage.h"
+#include "tests/common/Process.h"
 #include "tests/win32/ToolkitTestFiles.h"
 
 namespace {
 
 using namespace toolkit_test;
-
-int RunAndWait(const std::string& exe)
-{
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string commandLine = "\"" + exe + "\"";
-    if (!::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &startup, &process))
-        return -1;
-    DWORD exitCode = 0;
-    if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
-        ::TerminateProcess(process.hProcess, 99);
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return static_cast<int>(exitCode);
-}
 
 TEST(StartupOrder, ProcessWideObjectsComeFirstAndGoLast)
 {
@@ -41,7 +24,7 @@ TEST(StartupOrder, ProcessWideObjectsComeFirstAndGoLast)
     ::DeleteFileA(events.c_str());
     WriteBytes(folder + "services", "ftp 21/tcp\nping 0/icmp\ndomain 53/udp");
 
-    ASSERT_EQ(RunAndWait(exe), 0);
+    ASSERT_EQ(test_support::RunToEnd(exe, "", 60000, CREATE_NO_WINDOW), 0u);
 
     std::vector<std::string> got = Lines(events);
     ASSERT_EQ(got.size(), 11u);
@@ -83,7 +66,7 @@ TEST(StartupOrder, TheFilesBesideTheProgramAreFoundWhereTheCodePageCannotNameThe
         ASSERT_TRUE(::CopyFileA(BesideExe("toolkit_probe\\win32_toolkit_probe.exe").c_str(), exe.c_str(), FALSE));
         WriteBytes(folder + "services", "ftp 21/tcp\ndomain 53/udp\n");
 
-        ASSERT_EQ(RunAndWait(exe), 0) << name;
+        ASSERT_EQ(test_support::RunToEnd(exe, "", 60000, CREATE_NO_WINDOW), 0u) << name;
         const std::vector<std::string> events = Lines(exe + ".events");
         EXPECT_EQ(events.size(), 11u) << name;
         EXPECT_NE(std::find(events.begin(), events.end(), "services made with 2 entries"), events.end()) << name;

@@ -7,14 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/ModulePath.h"
+#include "tests/common/Process.h"
 
 namespace toolkit_test {
 
 inline std::string BesideExe(const std::string& name)
 {
-    const std::string module = toolkit::ModulePath();
-    return module.substr(0, module.rfind('\\') + 1) + name;
+    return test_support::OwnFolder() + name;
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes)

@@ -10,6 +10,7 @@
 #include "controls/SystemTray.h"
 #include "res/resource.h"
 #include "tests/common/IconSize.h"
+#include "tests/common/ScopedHook.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ UINT WINAPI At200Percent(HWND) { return 192; }
 UINT WINAPI At125Percent(HWND) { return 120; }
 
 using test_support::IconWidth;
+using test_support::ScopedHook;
 
 class Tray : public ::testing::Test {
 protected:
@@ -40,13 +42,11 @@ protected:
     {
         calls.clear();
         shellAnswer = TRUE;
-        previous = SetNotifyIconCall(&RecordNotifyIcon);
         ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), "parent", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
     }
-    void TearDown() override { SetNotifyIconCall(previous); }
 
+    ScopedHook<NotifyIconCall> shell{&SetNotifyIconCall, &RecordNotifyIcon};
     CWnd parent;
-    NotifyIconCall previous = nullptr;
 };
 
 TEST_F(Tray, AddedAtCreationWithItsRecordAndDeletedWithTheObject)
@@ -147,7 +147,7 @@ TEST_F(Tray, IconIsTheImageForTheScaleAndFollowsItsChanges)
     EXPECT_EQ(IconWidth(calls[0].data.hIcon), ::GetSystemMetrics(SM_CXSMICON));
 
     // The notification area goes to 200 %: the image drawn for it replaces the icon in place.
-    const dpi::WindowDpiQuery system = dpi::SetWindowDpiQuery(&At200Percent);
+    ScopedHook at200(&dpi::SetWindowDpiQuery, &At200Percent);
     tray.SendMessage(dpi::kChanged, MAKEWPARAM(192, 192), 0);
     tray.SendMessage(dpi::kChanged, MAKEWPARAM(192, 192), 0); // the same scale again: nothing
     ASSERT_EQ(calls.size(), 2u);
@@ -156,9 +156,8 @@ TEST_F(Tray, IconIsTheImageForTheScaleAndFollowsItsChanges)
     EXPECT_EQ(IconWidth(calls[1].data.hIcon), dpi::SystemMetric(SM_CXSMICON, 192));
 
     // The shell comes back at 125 %: the icon is added again with the image for that scale.
-    dpi::SetWindowDpiQuery(&At125Percent);
+    ScopedHook at125(&dpi::SetWindowDpiQuery, &At125Percent);
     tray.SendMessage(CSystemTray::taskbarCreatedMessage, 0, 0);
-    dpi::SetWindowDpiQuery(system);
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(calls[2].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
@@ -274,11 +273,12 @@ protected:
             tips.push_back(button->ToolTip().GetText(button, 1).str());
             EXPECT_EQ(button->ToolTip().GetToolCount(), 1);
         }
-        const dpi::WindowDpiQuery system = dpi::SetWindowDpiQuery(&At200Percent);
         RECT suggested;
         GetWindowRect(&suggested);
-        SendMessage(dpi::kChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-        dpi::SetWindowDpiQuery(system);
+        {
+            ScopedHook at200(&dpi::SetWindowDpiQuery, &At200Percent);
+            SendMessage(dpi::kChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+        }
         captionIcon = SendMessage(WM_GETICON, ICON_SMALL) | SendMessage(WM_GETICON, ICON_BIG);
         trayWidth = IconWidth(trayIcon.IconData().hIcon);
         KillTimer(TIMER_STATUS_REFRESH);

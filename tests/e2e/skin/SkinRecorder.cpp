@@ -7,32 +7,12 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/common/Process.h"
+
 namespace {
 
 HMODULE thisModule = nullptr;
 LONG objectCount = 0;
-
-std::string LogPath()
-{
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(thisModule, path, MAX_PATH - 1);
-    std::string folder = path;
-    folder.erase(folder.find_last_of('\\') + 1);
-    return folder + "skin-calls.log";
-}
-
-BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM lParam)
-{
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hwnd, &owner);
-    char caption[64] = {};
-    ::GetWindowTextA(hwnd, caption, sizeof caption);
-    if (owner == ::GetCurrentProcessId() && ::lstrcmpA(caption, "Spindrel") == 0) {
-        *reinterpret_cast<bool*>(lParam) = true;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 void Record(DISPID id, WORD flags, const DISPPARAMS* params)
 {
@@ -53,9 +33,8 @@ void Record(DISPID id, WORD flags, const DISPPARAMS* params)
     } else if (params && params->cArgs > 1) {
         argument = "many";
     }
-    bool window = false;
-    ::EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&window));
-    if (FILE* log = std::fopen(LogPath().c_str(), "a")) {
+    const bool window = test_support::FindProcessWindow(::GetCurrentProcessId(), nullptr, "Spindrel") != nullptr;
+    if (FILE* log = std::fopen((test_support::OwnFolder(thisModule) + "skin-calls.log").c_str(), "a")) {
         std::fprintf(log, "%ld %u %s %s\n", static_cast<long>(id), static_cast<unsigned>(flags), argument.c_str(),
                      window ? "window" : "no-window");
         std::fclose(log);

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the preference tests: registry values written and read back with their type and
-// size, keys put back as they were found when a test ends, and the stand-in Tarvo.exe's starts.
+// size, keys put back as they were found when a test ends, files and shortcuts, and the stand-in
+// Tarvo.exe's starts.
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,21 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/common/Process.h"
+
 namespace prefs_test {
+
+// The keys the program reads and writes under HKEY_CURRENT_USER.
+constexpr const char productKey[] = "SOFTWARE\\Spindrel";
+constexpr const char clientKey[] = "Software\\Tarvo";
+constexpr const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 struct StoredValue {
     bool exists = false;
@@ -36,6 +46,21 @@ inline StoredValue ReadValue(const char* path, const char* name)
     }
     ::RegCloseKey(key);
     return value;
+}
+
+// A REG_DWORD's number (0xDEADBEEF for anything else) and a REG_SZ's text ("<none>" for anything else).
+inline DWORD Dword(const StoredValue& value)
+{
+    DWORD number = 0xDEADBEEF;
+    if (value.type == REG_DWORD && value.data.size() == sizeof number)
+        std::memcpy(&number, value.data.data(), sizeof number);
+    return number;
+}
+
+inline std::string ReadString(const char* path, const char* name)
+{
+    const StoredValue value = ReadValue(path, name);
+    return value.exists && value.type == REG_SZ ? std::string(value.data.begin(), value.data.end()).c_str() : "<none>";
 }
 
 inline bool WriteValue(const char* path, const char* name, DWORD type, const void* data, DWORD size)
@@ -197,17 +222,20 @@ private:
     StoredValue value_;
 };
 
+// The system's folder for temporary files, with a trailing backslash.
+inline std::string TempFolder()
+{
+    char path[MAX_PATH * 3] = {};
+    ::GetTempPathA(sizeof path, path);
+    return path;
+}
+
 // The stand-in Tarvo.exe's folder (tests/tarvo of the build, beside the folder of this test exe);
 // each start of it adds a line to Tarvo.started there.
 inline std::string TarvoFolder()
 {
-    char own[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, own, MAX_PATH - 1);
-    std::string relative = own;
-    relative.erase(relative.find_last_of('\\') + 1);
-    relative += "..\\tarvo";
     char full[MAX_PATH] = {};
-    ::GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
+    ::GetFullPathNameA((test_support::OwnFolder() + "..\\tarvo").c_str(), sizeof full, full, nullptr);
     return full;
 }
 
@@ -216,23 +244,12 @@ inline std::string TarvoMarker(const std::string& folder = TarvoFolder()) { retu
 // How many times the stand-in (of `folder`) has started, waiting up to timeoutMs for at least atLeast.
 inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0, const std::string& folder = TarvoFolder())
 {
-    const DWORD begin = ::GetTickCount();
-    for (;;) {
-        int count = 0;
-        HANDLE file = ::CreateFileA(TarvoMarker(folder).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            char text[512];
-            DWORD got = 0;
-            if (::ReadFile(file, text, sizeof text, &got, nullptr))
-                for (DWORD i = 0; i < got; ++i)
-                    count += text[i] == '\n';
-            ::CloseHandle(file);
-        }
-        if (count >= atLeast || ::GetTickCount() - begin >= timeoutMs)
-            return count;
-        ::Sleep(50);
-    }
+    int count = 0;
+    test_support::WaitUntil([&] {
+        const std::string started = ReadText(TarvoMarker(folder));
+        return (count = static_cast<int>(std::count(started.begin(), started.end(), '\n'))) >= atLeast;
+    }, timeoutMs);
+    return count;
 }
 
 } // namespace prefs_test

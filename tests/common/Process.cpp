@@ -1,16 +1,13 @@
-#include "tests/e2e/SpindrelProcess.h"
+#include "tests/common/Process.h"
 
-#include <shlwapi.h>
 #include <tlhelp32.h>
 
-#include <vector>
+namespace test_support {
 
-namespace e2e {
-
-std::string OwnFolder()
+std::string OwnFolder(HMODULE module)
 {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    char path[MAX_PATH * 3] = {};
+    ::GetModuleFileNameA(module, path, sizeof path - 1);
     std::string folder = path;
     folder.erase(folder.find_last_of('\\') + 1);
     return folder;
@@ -21,9 +18,11 @@ std::string SpindrelExePath()
     return OwnFolder() + "..\\..\\Spindrel.exe";
 }
 
-void DeleteUserKey(const char* subKey)
+std::string ItemText(HWND dialog, int id)
 {
-    ::SHDeleteKeyA(HKEY_CURRENT_USER, subKey);
+    char text[1024] = {};
+    ::GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
 }
 
 namespace {
@@ -32,7 +31,7 @@ struct FindData {
     const char* className;
     const char* caption;
     bool (*accept)(HWND);
-    HWND found;
+    std::vector<HWND> found;
 };
 
 BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lParam)
@@ -40,7 +39,7 @@ BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lParam)
     auto* data = reinterpret_cast<FindData*>(lParam);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != data->processId)
+    if (data->processId && owner != data->processId)
         return TRUE;
     char name[64] = {};
     ::GetClassNameA(hwnd, name, sizeof name);
@@ -52,8 +51,8 @@ BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lParam)
         return TRUE;
     if (data->accept && !data->accept(hwnd))
         return TRUE;
-    data->found = hwnd;
-    return FALSE;
+    data->found.push_back(hwnd);
+    return TRUE;
 }
 } // namespace
 
@@ -73,11 +72,36 @@ std::string ModulePath(DWORD processId, const char* name)
     return path;
 }
 
-HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool (*accept)(HWND))
+std::vector<HWND> ProcessWindows(DWORD processId, const char* className, const char* caption, bool (*accept)(HWND))
 {
-    FindData data{processId, className, caption, accept, nullptr};
+    FindData data{processId, className, caption, accept, {}};
     ::EnumWindows(&FindWindowOfProcess, reinterpret_cast<LPARAM>(&data));
     return data.found;
+}
+
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool (*accept)(HWND))
+{
+    const std::vector<HWND> found = ProcessWindows(processId, className, caption, accept);
+    return found.empty() ? nullptr : found.front();
+}
+
+std::vector<HWND> SpindrelWindows(const std::string& exe)
+{
+    std::vector<HWND> found;
+    for (HWND hwnd : ProcessWindows(0, "#32770", "Spindrel", [](HWND w) { return ::GetDlgItem(w, 1001) != nullptr; })) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(hwnd, &processId);
+        if (exe.empty() || ModulePath(processId, "Spindrel.exe") == exe)
+            found.push_back(hwnd);
+    }
+    return found;
+}
+
+DWORD RunToEnd(const std::string& exe, const std::string& arguments, DWORD timeoutMs, DWORD flags, bool shareOutput)
+{
+    SpindrelProcess program(exe);
+    DWORD code = kNotEnded;
+    return program.Start(arguments, "", flags, shareOutput) && program.WaitForExit(timeoutMs, &code) ? code : kNotEnded;
 }
 
 SpindrelProcess::~SpindrelProcess()
@@ -85,7 +109,8 @@ SpindrelProcess::~SpindrelProcess()
     Kill();
 }
 
-bool SpindrelProcess::Start(const std::string& arguments, const std::string& workingDirectory)
+bool SpindrelProcess::Start(const std::string& arguments, const std::string& workingDirectory, DWORD flags,
+                            bool shareOutput)
 {
     const std::string& exe = exePath_;
     std::string commandLine = "\"" + exe + "\"";
@@ -98,9 +123,13 @@ bool SpindrelProcess::Start(const std::string& arguments, const std::string& wor
     // The interactive desktop: a test started by a harness without a console may sit on another one.
     char desktop[] = "WinSta0\\Default";
     startup.lpDesktop = joinedDesktop ? joinedDesktop : desktop;
+    startup.dwFlags = shareOutput ? STARTF_USESTDHANDLES : 0;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
     const std::string folder = workingDirectory.empty() ? OwnFolder() : workingDirectory;
-    if (!::CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+    if (!::CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, shareOutput, flags, nullptr, folder.c_str(),
                           &startup, &info))
         return false;
     ::CloseHandle(info.hThread);
@@ -135,9 +164,7 @@ HWND SpindrelProcess::WaitForMainWindow(DWORD timeoutMs)
 
 std::string SpindrelProcess::ControlText(int id) const
 {
-    char text[512] = {};
-    ::GetDlgItemTextA(mainWindow_, id, text, sizeof text);
-    return text;
+    return ItemText(mainWindow_, id);
 }
 
 void SpindrelProcess::PostCommand(int id) const
@@ -179,4 +206,4 @@ void SpindrelProcess::Kill()
     mainWindow_ = nullptr;
 }
 
-} // namespace e2e
+} // namespace test_support

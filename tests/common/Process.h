@@ -1,32 +1,35 @@
 #pragma once
 // Starts Spindrel.exe as a separate process and drives it from the outside, as a user or another
-// program would: its window, control texts, commands, the tray callback, its exit.
+// program would: its window, control texts, commands, the tray callback, its exit. Other programs
+// too: every test that starts a process, waits for one or looks for a window does so here.
 
 #include <windows.h>
 
 #include <string>
 #include <utility>
+#include <vector>
 
-namespace e2e {
+namespace test_support {
 
 // The folder of this test executable, with a trailing backslash.
-std::string OwnFolder();
+std::string OwnFolder(HMODULE module = nullptr);
 // Spindrel.exe of this build (two folders above the test executables).
 std::string SpindrelExePath();
 
-// Deletes HKEY_CURRENT_USER\<subKey> with everything below it; a missing key is fine.
-void DeleteUserKey(const char* subKey);
+// The text of a dialog's control.
+std::string ItemText(HWND dialog, int id);
 
 class SpindrelProcess {
 public:
-    // The program of this build, or another copy of it.
+    // The program of this build, another copy of it, or any other program.
     explicit SpindrelProcess(std::string exePath = SpindrelExePath()) : exePath_(std::move(exePath)) {}
     ~SpindrelProcess();
     SpindrelProcess(const SpindrelProcess&) = delete;
     SpindrelProcess& operator=(const SpindrelProcess&) = delete;
 
     // Starts the program (arguments after the exe name) in workingDirectory (empty: this folder).
-    bool Start(const std::string& arguments = "", const std::string& workingDirectory = "");
+    bool Start(const std::string& arguments = "", const std::string& workingDirectory = "", DWORD flags = 0,
+               bool shareOutput = false);
     // Waits for the main window (a dialog captioned "Spindrel" of this process) to be shown;
     // null on time-out or when the process ends first.
     HWND WaitForMainWindow(DWORD timeoutMs = 15000);
@@ -56,7 +59,7 @@ private:
 
 // Waits until condition() holds, looking every 20 ms; false when timeoutMs pass first.
 template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
+bool WaitUntil(Condition condition, DWORD timeoutMs = 20000)
 {
     const DWORD start = ::GetTickCount();
     while (!condition()) {
@@ -82,9 +85,17 @@ inline bool JoinVirtualDesktop()
     return joinedDesktop;
 }
 
-// A top-level window of the given process with this class and caption (null: any) that accept,
-// when given, takes; or null.
+// A top-level window of the given process (0: any) with this class and caption (null: any) that
+// accept, when given, takes; or null. ProcessWindows: all of them. SpindrelWindows: the main
+// windows of the running Spindrels, of those whose process runs exe only when it is given.
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption,
                        bool (*accept)(HWND) = nullptr);
+std::vector<HWND> ProcessWindows(DWORD processId, const char* className, const char* caption, bool (*accept)(HWND));
+std::vector<HWND> SpindrelWindows(const std::string& exe = "");
+// Runs a program to its end (with shareOutput, writing to this test's output): its exit code, or
+// kNotEnded when it did not start or end in time (it is ended then).
+constexpr DWORD kNotEnded = 0xFFFFFFFF;
+DWORD RunToEnd(const std::string& exe, const std::string& arguments, DWORD timeoutMs = 60000, DWORD flags = 0,
+               bool shareOutput = false);
 
-} // namespace e2e
+} // namespace test_support
