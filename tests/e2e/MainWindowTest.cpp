@@ -1,7 +1,13 @@
 // The main window as another program sees it: its template, its place, and the three ways to end it.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tests/common/Process.h"
+
+#include <tlhelp32.h>
+
+#include "framework/Handles.h"
 
 namespace {
 
@@ -44,6 +50,42 @@ TEST(MainWindow, OpensVisibleCentredWithTheTemplatesTexts)
 }
 
 // That each of the three ways to end the program ends it: e2e_preferences, EndingWithoutSave.
+
+// Under Wine the raw socket is refused, as it is to a user without administrator rights for another
+// reason: the toggle stays released with its clock frozen, and a hundred clicks ask nothing and
+// leave no thread or handle behind.
+TEST(MainWindow, AFailingCaptureStaysStoppedThroughAHundredClicks)
+{
+    SpindrelProcess spindrel;
+    ASSERT_TRUE(spindrel.Start());
+    HWND window = spindrel.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    HWND toggle = ::GetDlgItem(window, 1001);
+    const std::string clock = spindrel.ControlText(1022);
+    ::Sleep(3000);
+    EXPECT_EQ(spindrel.ControlText(1022), clock);
+
+    const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, spindrel.ProcessId()));
+    const auto counts = [&] {
+        DWORD handles = 0, threads = 0;
+        ::GetProcessHandleCount(process.get(), &handles);
+        const UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry))
+            threads += entry.th32OwnerProcessID == spindrel.ProcessId();
+        return std::make_pair(handles, threads);
+    };
+    const auto before = counts();
+    for (int click = 0; click < 100; ++click)
+        ::SendMessageA(toggle, BM_CLICK, 0, 0);
+    EXPECT_EQ(spindrel.ControlText(1001), "State: Stopped\nCapture failed");
+    EXPECT_EQ(::SendMessageA(toggle, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(test_support::ProcessWindows(spindrel.ProcessId(), "#32770", nullptr, nullptr).size(), 1u);
+    EXPECT_EQ(counts(), before);
+    spindrel.PostCommand(1007);
+    EXPECT_TRUE(spindrel.WaitForExit(15000));
+}
 
 TEST(MainWindow, TwoCopiesRunSideBySide)
 {

@@ -5,6 +5,8 @@
 
 #include "tests/common/Process.h"
 
+#include <shellapi.h>
+
 namespace {
 
 using test_support::SpindrelProcess;
@@ -46,6 +48,35 @@ TEST(Tray, HideShowAndExitWhileHidden)
     DWORD code = 99;
     EXPECT_TRUE(spindrel.WaitForExit(15000, &code));
     EXPECT_EQ(code, 0u);
+}
+
+// The shell restarting (Explorer's crash or update) loses every icon and then broadcasts
+// "TaskbarCreated": the icon comes back, also after a work-area change has told Spindrel of a
+// taskbar that still had it. Run in the virtual desktop, whose shell has a real tray.
+TEST(Tray, IconComesBackWhenTheShellRestarts)
+{
+    ASSERT_TRUE(test_support::JoinVirtualDesktop());
+    SpindrelProcess spindrel;
+    ASSERT_TRUE(spindrel.Start());
+    HWND window = spindrel.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = window;
+    icon.uID = 129;
+    const auto shown = [&] { return ::Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE; };
+    const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    for (bool workAreaChanged : {false, true}) {
+        ASSERT_TRUE(WaitUntil(shown)) << workAreaChanged;
+        if (workAreaChanged)
+            ::SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        ::Shell_NotifyIconA(NIM_DELETE, &icon);
+        EXPECT_FALSE(shown());
+        ::SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        EXPECT_TRUE(WaitUntil(shown, 5000)) << workAreaChanged;
+    }
+    spindrel.PostCommand(32786);
+    EXPECT_TRUE(spindrel.WaitForExit(15000));
 }
 
 } // namespace
