@@ -8,6 +8,7 @@
 
 #include "app/Config.h"
 #include "app/core/ClockRule.h"
+#include "framework/CodePage.h"
 #include "res/resource.h"
 
 namespace {
@@ -80,34 +81,32 @@ void CSpindrelDlg::OfferAdministratorRights()
                       config::productName, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
 
-    char exe[MAX_PATH] = {};
-    const DWORD exeLength = ::GetModuleFileNameA(nullptr, exe, sizeof exe);
-    if (exeLength == 0 || exeLength >= sizeof exe)
+    // Taken and passed in UTF-16, so that a folder named in any letters starts, whatever the
+    // code pages. The same working folder, where the skin file is looked for by name.
+    const std::wstring exe = code_page::ModuleFileNameW();
+    std::wstring folder(::GetCurrentDirectoryW(0, nullptr), L'\0');
+    if (exe.empty() || folder.empty())
         return;
-    // The same working folder: "Run at Startup" then goes on naming the same shortcut.
-    std::string folder(::GetCurrentDirectoryA(0, nullptr), '\0');
-    if (folder.empty())
-        return;
-    const DWORD folderLength = ::GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+    const DWORD folderLength = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
     if (folderLength == 0 || folderLength >= folder.size())
         return;
     folder.resize(folderLength);
 
-    SHELLEXECUTEINFOA run{};
+    SHELLEXECUTEINFOW run{};
 #ifdef _WIN64
-    static_assert(sizeof run == 112, "the 64-bit SHELLEXECUTEINFOA is 112 bytes");
+    static_assert(sizeof run == 112, "the 64-bit SHELLEXECUTEINFOW is 112 bytes");
 #else
-    static_assert(sizeof run == 60, "the 32-bit SHELLEXECUTEINFOA is 60 bytes");
+    static_assert(sizeof run == 60, "the 32-bit SHELLEXECUTEINFOW is 60 bytes");
 #endif
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_NOASYNC; // this copy ends right after the call
     run.hwnd = m_hWnd;
-    run.lpVerb = "runas";
-    run.lpFile = exe;
+    run.lpVerb = L"runas";
+    run.lpFile = exe.c_str();
     run.lpDirectory = folder.c_str();
     run.nShow = SW_SHOWNORMAL;
     // Declined at the system's prompt (ERROR_CANCELLED) or failed: this copy goes on as it was.
-    if (::ShellExecuteExA(&run))
+    if (::ShellExecuteExW(&run))
         OnExit(); // as the Settings menu's "&Exit": the settings file is written at the end
 }
 

@@ -1,5 +1,6 @@
 // The offer of administrator rights seen from another program, on a build whose capture sockets are
 // refused as without those rights (under Wine the real program's raw socket fails otherwise).
+// It runs, as Spindrel does, in UTF-8.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,9 +20,16 @@ HWND Box(const SpindrelProcess& spindrel)
 
 TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
 {
-    const std::string folder = OwnFolder() + "norights\\", settings = folder + "SpindrelWithoutRights.ini";
+    // From a folder whose path takes more than MAX_PATH bytes in UTF-8, though fewer characters.
+    std::string name;
+    for (int i = 0; i < 80; ++i)
+        name += "\xE7\x8E\x8B";
+    const std::string folder = OwnFolder() + "norights\\" + name + "\\", exe = folder + "SpindrelWithoutRights.exe",
+                      settings = folder + "SpindrelWithoutRights.ini";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
     ::DeleteFileA(settings.c_str());
-    SpindrelProcess spindrel(folder + "SpindrelWithoutRights.exe");
+    ASSERT_TRUE(::CopyFileA((OwnFolder() + "norights\\SpindrelWithoutRights.exe").c_str(), exe.c_str(), FALSE));
+    SpindrelProcess spindrel(exe);
     ASSERT_TRUE(spindrel.Start("", folder));
     const HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
@@ -51,6 +59,9 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     ASSERT_TRUE(WaitUntil([&] { return (second = ::FindWindowA("#32770", "Spindrel")) != nullptr; }, 15000));
     ::PostMessageA(second, WM_COMMAND, 32786, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(second); }));
+    WaitUntil([&] { return ::DeleteFileA(exe.c_str()) != FALSE; });
+    ::DeleteFileA(settings.c_str());
+    ::RemoveDirectoryA(folder.c_str());
 }
 
 } // namespace
