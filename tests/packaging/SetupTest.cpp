@@ -209,7 +209,11 @@ TEST_F(Setup, SilentUninstallRemovesWhatWasInstalledAndKeepsTheSettings)
     ASSERT_TRUE(WriteDword(productKey, "Network", 2));
     ASSERT_TRUE(WriteString(runKey, "Spindrel", "\"" + chosenFolder + "\\Spindrel.lnk\" -tray"));
 
-    ASSERT_EQ(RunToEnd(chosenFolder + "\\Uninstall.exe", "/S _?=" + chosenFolder), 0u);
+    // Given in its short form, the folder still matches the value written in the long form.
+    char shortFolder[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameA(chosenFolder.c_str(), shortFolder, MAX_PATH), 0u);
+    ASSERT_NE(shortFolder, chosenFolder);
+    ASSERT_EQ(RunToEnd(chosenFolder + "\\Uninstall.exe", "/S _?=" + std::string(shortFolder)), 0u);
     for (const char* name : {"Spindrel.exe", "services", "Spindrel.lnk"})
         EXPECT_FALSE(Exists(chosenFolder + "\\" + name)) << name;
     EXPECT_FALSE(Exists(startMenuLink));
