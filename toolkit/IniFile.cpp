@@ -95,6 +95,12 @@ bool CIniFile::Refresh() const
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         now = {true, data.nFileSizeLow, data.nFileSizeHigh, data.ftLastWriteTime};
+    } else if (const DWORD error = ::GetLastError(); error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        // Denied, or a share gone: the file may well be there. Neither read nor replaced, and
+        // looked at again next time.
+        loaded = false;
+        readable = false;
+        return true;
     }
     if (loaded && now == stamp)
         return true;
@@ -173,12 +179,14 @@ BOOL CIniFile::PutNumber(LPCSTR section, LPCSTR key, int value) const
     return PutText(section, key, text);
 }
 
-UINT CIniFile::GetUnsigned(LPCSTR section, LPCSTR key, UINT defaultValue) const
+UINT CIniFile::GetUnsigned(LPCSTR section, LPCSTR key, UINT defaultValue, std::string* read) const
 {
     char defaultText[16];
     std::snprintf(defaultText, sizeof defaultText, "%u", defaultValue);
     char text[500];
     GetText(section, key, defaultText, text, sizeof text);
+    if (read)
+        *read = text;
     return services_grammar::ToUnsigned32(text, nullptr); // strtoul, base 10, 32 bits
 }
 

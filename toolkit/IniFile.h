@@ -43,8 +43,8 @@ public:
     int GetNumber(LPCSTR section, LPCSTR key, int defaultValue) const;
     // Signed decimal text.
     BOOL PutNumber(LPCSTR section, LPCSTR key, int value) const;
-    // The value as strtoul reads it in base 10.
-    UINT GetUnsigned(LPCSTR section, LPCSTR key, UINT defaultValue) const;
+    // The value as strtoul reads it in base 10; `read` (when given) gets the text it was read from.
+    UINT GetUnsigned(LPCSTR section, LPCSTR key, UINT defaultValue, std::string* read = nullptr) const;
     BOOL PutUnsigned(LPCSTR section, LPCSTR key, UINT value) const;
 
     // Writes the values changed since the last Flush; true when the file holds them (also when

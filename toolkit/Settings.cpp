@@ -88,14 +88,10 @@ void CSettings::Load()
             this->*key.field = value;
             break;
         }
-        case Kind::Seconds: {
-            // As GetUnsigned reads it, with the text kept.
-            char text[500];
-            GetText(key.section, key.name, "10", text, sizeof text);
-            idleSecondsRead = text;
-            idleMilliseconds = services_grammar::ToUnsigned32(text, nullptr) * 1000u;
+        case Kind::Seconds:
+            idleMilliseconds =
+                GetUnsigned(key.section, key.name, static_cast<UINT>(key.defaultValue), &idleSecondsRead) * 1000u;
             break;
-        }
         case Kind::Text: {
             GetText(key.section, key.name, "", logFileName, sizeof logFileName);
             const std::string cut =
