@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
+#include <cstdio>
 
 #include "framework/CodePage.h"
 #include "toolkit/ModulePath.h"
@@ -19,24 +18,10 @@ CServicesParser::CServicesParser() : servicesPath{}
     if (servicesPath[0] == '\0')
         return;
 
-    // Opened by the system from the path in UTF-16: the C runtime's fopen would turn the 8-bit
-    // path into UTF-16 by its own code page, which need not be the process's. The stream reads in
-    // text mode ("rt"), as fopen would.
-    const HANDLE file = ::CreateFileW(code_page::ToWide(servicesPath).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_TEXT);
-    if (descriptor == -1) {
-        ::CloseHandle(file);
-        return;
+    // Opened from the path in UTF-16: the C runtime's fopen would turn the 8-bit path into UTF-16
+    // by its own code page, which need not be the process's. Text mode, as fopen reads.
+    if (std::FILE* stream = ::_wfopen(code_page::ToWide(servicesPath).c_str(), L"rt")) {
+        ReadStream(stream);
+        std::fclose(stream);
     }
-    std::FILE* stream = ::_fdopen(descriptor, "rt");
-    if (!stream) {
-        ::_close(descriptor); // closes the handle too
-        return;
-    }
-    ReadStream(stream);
-    std::fclose(stream); // closes the descriptor and the handle
 }
