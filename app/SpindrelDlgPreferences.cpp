@@ -41,19 +41,17 @@ DWORD DecimalValue(const CString& text)
 // The target to write into a shortcut. Wine's shell keeps a shortcut's target only in 8-bit text,
 // and reads it back in the code page of the program that reads it: a folder name that the
 // system's code page lacks would come back as '?' (Windows keeps the target in UTF-16 as well).
-// Such a target goes in its short form, which is ASCII and which Windows starts all the same.
+// Such a target goes as the setup writes it, its folders in their short form, which is ASCII and
+// which Windows starts all the same.
 std::wstring ShortcutTarget(const std::wstring& exe)
 {
+    const UINT systemCodePage = code_page::SystemCodePage();
     bool exact = true;
-    code_page::FromWide(exe, code_page::SystemCodePage(), &exact);
+    code_page::FromWide(exe, systemCodePage, &exact);
     if (exact)
         return exe;
-    wchar_t shortPath[MAX_PATH] = {};
-    const DWORD length = ::GetShortPathNameW(exe.c_str(), shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return exe;
-    code_page::FromWide(shortPath, code_page::SystemCodePage(), &exact);
-    return exact ? std::wstring(shortPath, length) : exe;
+    const std::wstring target = code_page::ToWide(code_page::PathFromWide(exe, systemCodePage), systemCodePage);
+    return ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES ? target : exe;
 }
 
 // Makes the shortcut at `link` that starts `exe` in `folder`, as the setup makes it.

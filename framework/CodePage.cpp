@@ -26,11 +26,6 @@ int ToWideCall(UINT codePage, DWORD flags, std::string_view text, wchar_t* out, 
 
 } // namespace
 
-bool ProcessIsUtf8()
-{
-    return ::GetACP() == CP_UTF8;
-}
-
 UINT SystemCodePage()
 {
     wchar_t number[8] = {};

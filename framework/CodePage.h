@@ -19,9 +19,6 @@ namespace code_page {
 // UTF-16 path, two any half of a surrogate pair.
 inline constexpr std::size_t kPathBufferSize = MAX_PATH * 3;
 
-// True when the process's ANSI code page is UTF-8 (the manifest is honoured).
-bool ProcessIsUtf8();
-
 // The system's ANSI code page, which the manifest does not change: the code page of 8-bit text
 // that earlier releases, and programs without the manifest, wrote.
 UINT SystemCodePage();
