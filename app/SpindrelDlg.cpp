@@ -116,7 +116,6 @@ BOOL CSpindrelDlg::OnInitDialog()
 #endif
     ::WSAStartup(MAKEWORD(1, 1), &wsaData);
     SwitchAccelerationOn();
-    accelerateButton.SetCheck(accelerating.load() != 0 ? BST_CHECKED : BST_UNCHECKED);
 
     return TRUE;
 }

@@ -15,9 +15,8 @@
 #include "framework/Afx.h"
 #include "netstatus/IfTable.h"
 
-// Posted by a capture worker whose capture died while acceleration was on: the sockets error as
-// wParam, the capture's serial as lParam. A private message of the main window, apart from the
-// notification-area callback (0x800A).
+// Posted by a capture worker whose capture died while acceleration was on. A private message of
+// the main window, apart from the notification-area callback (0x800A).
 constexpr UINT WM_CAPTURE_FAILED = WM_APP + 0x20;
 
 class CSpindrelDlg : public CDialog {
@@ -78,7 +77,7 @@ protected:
     void OnAccelerate();
     CaptureOutcome SwitchAccelerationOn();
     void StopAcceleration(const char* caption);
-    LRESULT OnCaptureFailed(WPARAM error, LPARAM serial);
+    LRESULT OnCaptureFailed(WPARAM, LPARAM);
     void OfferAdministratorRights();
     void TickAcceleratedClock();
 

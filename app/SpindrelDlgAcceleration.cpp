@@ -65,10 +65,11 @@ void CSpindrelDlg::StopAcceleration(const char* caption)
     accelerateButton.SetCheck(BST_UNCHECKED);
 }
 
-LRESULT CSpindrelDlg::OnCaptureFailed(WPARAM, LPARAM serial)
+LRESULT CSpindrelDlg::OnCaptureFailed(WPARAM, LPARAM)
 {
-    // A report that crossed a switch-off, or a newer switch-on, is about a capture already gone.
-    if (accelerating.load() != 0 && IsCurrentCapture(static_cast<unsigned>(serial)))
+    // A report that crossed a switch-off, or a newer switch-on that runs, is about a capture
+    // already gone.
+    if (accelerating.load() != 0 && captureSocket.load() == INVALID_SOCKET)
         StopAcceleration(kFailedCaption);
     return 0;
 }

@@ -52,31 +52,29 @@ std::atomic<IpAddrTableQuery> addressQuery{&SystemIpAddrTable};
 // capture alive through its own share; both end with the process.
 engine::CaptureSwitch<CaptureChannel> captures;
 
-// Binds socket to the chosen local address and switches receive-all on. Returns 0, or the error
-// that makes the socket of no use (it must then be closed).
-int PrepareCaptureSocket(SOCKET socket)
+// Binds socket to the chosen local address and switches receive-all on. False when the socket is of
+// no use (it must then be closed).
+bool PrepareCaptureSocket(SOCKET socket)
 {
     const int count = std::min(std::max(localAddressCount, 0), kLocalAddressCapacity);
     const int index = engine::ChooseBindAddress(localAddresses, count);
     if (index < 0)
-        return WSAEADDRNOTAVAIL; // no local address at all: nothing to bind to
+        return false; // no local address at all: nothing to bind to
 
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = 0;
     address.sin_addr.s_addr = ::inet_addr(localAddresses[index].text);
-    if (::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
-        const int error = ::WSAGetLastError();
-        if (error != WSAEINPROGRESS)
-            return error;
-    }
+    if (::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR &&
+        ::WSAGetLastError() != WSAEINPROGRESS)
+        return false;
 
     // Without receive-all the bound socket still gets what is addressed to it.
     DWORD on = kReceiveAllOn;
     DWORD out = 0;
     DWORD returned = 0;
     ::WSAIoctl(socket, kReceiveAll, &on, sizeof on, &out, sizeof out, &returned, nullptr, nullptr);
-    return 0;
+    return true;
 }
 
 } // namespace
@@ -169,7 +167,6 @@ engine::Received CaptureChannel::Receive(char* buffer, int size)
     // outgoing TCP, coalesced receives, jumbo frames): the call takes the cut datagram and fails.
     if (error == WSAEMSGSIZE)
         return engine::Received::Datagram;
-    lastError_ = error;
     return engine::Received::Failed;
 }
 
@@ -185,7 +182,6 @@ bool CaptureChannel::Wait()
         ::ResetEvent(readEvent_.get());
         return true;
     }
-    lastError_ = static_cast<int>(::GetLastError());
     return false;
 }
 
@@ -226,10 +222,9 @@ unsigned CaptureWorker::Run()
     } receiver{session_->channel(), {}};
     CaptureSession& session = *session_;
     // Posted, never sent: the worker does not wait for the window's thread.
-    return session.Run(receiver, accelerating, [this, &session] {
+    return session.Run(receiver, accelerating, [this] {
         if (report_.window)
-            ::PostMessageA(report_.window, report_.message, static_cast<WPARAM>(session.channel().lastError()),
-                           static_cast<LPARAM>(session.serial()));
+            ::PostMessageA(report_.window, report_.message, 0, 0);
     });
 }
 
@@ -239,29 +234,22 @@ CaptureStart StartCapture(CaptureFailureReport report)
     CaptureSocketSource* source = socketSource.load();
     SOCKET socket = source->Open();
     if (socket == INVALID_SOCKET) {
-        start.error = ::WSAGetLastError();
-        start.outcome = start.error == WSAEACCES ? CaptureOutcome::NeedsRights : CaptureOutcome::Failed;
-    } else if ((start.error = PrepareCaptureSocket(socket)) != 0) {
+        if (::WSAGetLastError() == WSAEACCES)
+            start.outcome = CaptureOutcome::NeedsRights;
+    } else if (!PrepareCaptureSocket(socket)) {
         source->Close(socket);
         socket = INVALID_SOCKET;
     }
     CaptureChannel channel(source, socket);
     captureSocket.store(channel.socket());
     if (channel.socket() == INVALID_SOCKET) {
-        if (socket != INVALID_SOCKET)
-            start.error = WSAENOBUFS; // no events for a worker to wait on; the channel closed the socket
-        // Nothing to capture on: the capture before ends all the same.
+        // No socket, or no events for a worker to wait on (the channel closed the socket). Nothing to capture on: the capture before ends all the same.
         captures.RetireCurrent();
         return start;
     }
     start.outcome = CaptureOutcome::Running;
     start.worker = std::make_unique<CaptureWorker>(captures.Replace(std::move(channel)), report);
     return start;
-}
-
-bool IsCurrentCapture(unsigned serial)
-{
-    return captures.IsCurrent(serial);
 }
 
 UINT CaptureThreadProc(LPVOID parameter)

@@ -70,12 +70,10 @@ public:
     SOCKET socket() const { return socket_; }
 
     // The worker's side. A datagram longer than the buffer counts as one datagram taken and
-    // discarded (the stack drops what does not fit); any other failed receive or wait is kept in
-    // lastError.
+    // discarded (the stack drops what does not fit).
     engine::Received Receive(char* buffer, int size);
     bool Wait();
     void Close();
-    int lastError() const { return lastError_; }
     // Any thread: ends a wait of the worker.
     void Wake();
 
@@ -84,13 +82,14 @@ private:
     SOCKET socket_;
     UniqueKernelHandle readEvent_;
     UniqueKernelHandle wakeEvent_;
-    int lastError_ = 0;
 };
 
 using CaptureSession = engine::CaptureSession<CaptureChannel>;
 
-// Where a worker tells that its capture has died: a message posted to a window, with the sockets
-// error as wParam and the capture's serial as lParam. No window: nobody is told.
+// Where a worker tells that its capture has died: a message posted to a window. No window: nobody is
+// told. A report can cross a switch-off or a newer switch-on: the current capture has died when
+// acceleration is on and captureSocket is INVALID_SOCKET (a worker clears its own socket from it
+// before it reports).
 struct CaptureFailureReport {
     HWND window = nullptr;
     UINT message = 0;
@@ -124,7 +123,6 @@ enum class CaptureOutcome {
 
 struct CaptureStart {
     CaptureOutcome outcome = CaptureOutcome::Failed;
-    int error = 0;                         // the sockets error of the failed step; 0 when running
     std::unique_ptr<CaptureWorker> worker; // the parameter for CaptureThreadProc; null unless running
 };
 
@@ -135,10 +133,6 @@ struct CaptureStart {
 // cannot be bound is closed here. When the capture later dies while acceleration is on, its worker
 // posts `report`. Window's thread only.
 CaptureStart StartCapture(CaptureFailureReport report = {});
-
-// Whether serial names the current capture (the one of the last successful switch-on, until a
-// switch-on fails). Window's thread only.
-bool IsCurrentCapture(unsigned serial);
 
 // The worker: one datagram at a time, discarded, until acceleration is off or a newer capture has
 // replaced this one; then it closes its socket and ends with 0. A failed receive ends it with 1, its

@@ -87,15 +87,10 @@ public:
     }
 
     Channel& channel() { return channel_; }
-    // Tells this capture from every other of the run: a report names its capture by it, and the
-    // window takes a report only from the current one.
-    unsigned serial() const { return serial_; }
 
 private:
-    template <typename> friend class CaptureSwitch;
     Channel channel_;
     std::atomic<bool> retired_{false};
-    unsigned serial_ = 0;
 };
 
 // The window thread's handle on the current capture. Switch-on hands it the new capture and it
@@ -109,7 +104,6 @@ public:
     std::shared_ptr<Session> Replace(Channel channel)
     {
         auto next = std::make_shared<Session>(std::move(channel));
-        next->serial_ = ++serials_;
         RetireCurrent();
         current_ = next;
         return next;
@@ -124,11 +118,9 @@ public:
     }
 
     const std::shared_ptr<Session>& current() const { return current_; }
-    bool IsCurrent(unsigned serial) const { return current_ && current_->serial() == serial; }
 
 private:
     std::shared_ptr<Session> current_;
-    unsigned serials_ = 0;
 };
 
 } // namespace engine
