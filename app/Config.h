@@ -6,6 +6,9 @@ namespace config {
 
 // The product: window captions, the tray tooltip, the registry key and the start-with-Windows value.
 inline constexpr const char productName[] = "Spindrel";
+// The registered message that asks the program to exit as its Settings menu's "&Exit" does: what
+// the setup sends, since Windows keeps its WM_COMMAND from a copy restarted as administrator.
+inline constexpr const char exitRequestMessage[] = "Spindrel.ExitRequest";
 // The peer-to-peer client the program runs beside: button and menu texts, its registry key and exe.
 inline constexpr const char clientName[] = "Tarvo";
 

@@ -5,6 +5,7 @@
 #include "app/AboutDlg.h"
 #include "app/Config.h"
 #include "engine/Capture.h"
+#include "framework/SystemLibrary.h"
 #include "res/resource.h"
 
 const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
@@ -20,6 +21,7 @@ const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
     OnUpdateCommand(ID_RUN_AT_STARTUP, &CSpindrelDlg::QueryRunAtStartup),
     OnMessage<WM_TRAY_NOTIFY>(&CSpindrelDlg::OnTrayNotify),
     OnCommand(ID_EXIT, &CSpindrelDlg::OnExit),
+    OnRegisteredMessage(&CSpindrelDlg::exitRequestMessage, &CSpindrelDlg::OnExitRequest),
     OnCommand(IDC_ACCELERATE, &CSpindrelDlg::OnAccelerate),
     OnMessage<WM_TIMER>(&CSpindrelDlg::OnTimer),
     OnCommand(IDC_RUN_CLIENT, &CSpindrelDlg::LaunchClient),
@@ -34,6 +36,8 @@ const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
     OnMessage<dpi::kChanged>(&CSpindrelDlg::OnDpiChanged),
     OnMessage<WM_CAPTURE_FAILED>(&CSpindrelDlg::OnCaptureFailed),
 }};
+
+const UINT CSpindrelDlg::exitRequestMessage = ::RegisterWindowMessageA(config::exitRequestMessage);
 
 CSpindrelDlg::CSpindrelDlg(CWnd* parent)
     : CDialog(IDD_SPINDREL_DIALOG, parent), acceleratedTimeText(" 0 hrs :  0 mins :  0 secs")
@@ -70,6 +74,12 @@ BOOL CSpindrelDlg::OnInitDialog()
 {
     // 1. The first data exchange binds the controls and shows the (empty) status texts.
     CDialog::OnInitDialog();
+    // The setup runs at the user's level: Windows lets its exit request through to a copy restarted
+    // as administrator only when this window allows it (Windows 7 and later; no such barrier before).
+    static const auto allowMessage =
+        system_library::user.Entry<decltype(&::ChangeWindowMessageFilterEx)>("ChangeWindowMessageFilterEx");
+    if (allowMessage && exitRequestMessage != 0)
+        allowMessage(m_hWnd, exitRequestMessage, 1 /* MSGFLT_ALLOW */, nullptr);
 
     // 2. The About item at the end of the system menu.
     CMenu systemMenu = GetSystemMenu(FALSE);
@@ -203,6 +213,12 @@ void CSpindrelDlg::OnExit()
 {
     KillTimer(TIMER_STATUS_REFRESH);
     EndDialog(0);
+}
+
+LRESULT CSpindrelDlg::OnExitRequest(WPARAM, LPARAM)
+{
+    OnExit();
+    return 0;
 }
 
 void CSpindrelDlg::OnQuit()

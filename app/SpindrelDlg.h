@@ -43,6 +43,8 @@ protected:
     void OnUpdateAutoResumeDownloads(CCmdUI* item);
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnExit();
+    LRESULT OnExitRequest(WPARAM, LPARAM);
+    static const UINT exitRequestMessage;
     void OnTimer(UINT_PTR id);
     void OnUpdateRunClientOnStart(CCmdUI* item);
     void OnQuit();

@@ -83,4 +83,6 @@ DECLSPEC_IMPORT UINT WINAPI GetDpiForWindow(HWND window);                       
 DECLSPEC_IMPORT int WINAPI GetSystemMetricsForDpi(int index, UINT dpi);         // Windows 10 1607
 DECLSPEC_IMPORT HRESULT WINAPI LoadIconWithScaleDown(HINSTANCE module, PCWSTR name, int cx, int cy,
                                                      HICON* icon);              // Windows Vista
+DECLSPEC_IMPORT BOOL WINAPI ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                                        struct tagCHANGEFILTERSTRUCT* info); // Windows 7
 }
