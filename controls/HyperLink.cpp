@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "controls/BufferDC.h"
+#include "framework/CodePage.h"
 
 namespace {
 
@@ -220,7 +221,7 @@ SIZE CHyperLink::LargestIconSize() const
 std::wstring CHyperLink::DisplayText() const
 {
     if (text)
-        return WideFromAnsi(text.get());
+        return code_page::ToWide(text.get());
     // The window's own text, for this paint only.
     const int length = ::GetWindowTextLengthW(m_hWnd);
     if (length <= 0)

@@ -8,6 +8,7 @@
 
 #include <oleacc.h>
 
+#include "framework/CodePage.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
@@ -99,7 +100,7 @@ public:
         CHyperLink* link = Link();
         if (!IsSelf(child) || !link || !value)
             return standard_->get_accValue(child, value);
-        *value = link->URL() ? AllocString(WideFromAnsi(link->URL())) : nullptr;
+        *value = link->URL() ? AllocString(code_page::ToWide(link->URL())) : nullptr;
         return *value ? S_OK : S_FALSE;
     }
     STDMETHODIMP get_accDescription(VARIANT child, BSTR* text) override { return standard_->get_accDescription(child, text); }
