@@ -31,9 +31,6 @@ struct Extent {
     int cy = 0;
 };
 
-// A length written for 96 DPI, at dpi, rounded to the nearest pixel (halves away from zero).
-int Scale(int pixels, unsigned dpi);
-
 // A piece of the text: [start, start + length) in its characters.
 struct Range {
     std::size_t start = 0;
