@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include "framework/CodePage.h"
+#include "framework/OleString.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
@@ -12,12 +13,6 @@ namespace {
 // call. Without one (a component that is not installed) the library is never loaded; with one it
 // is loaded from the system folder at the first call.
 SystemLibrary& automation = system_library::automation;
-
-BSTR AllocString(const OLECHAR* text)
-{
-    static const auto allocate = automation.Entry<decltype(&::SysAllocString)>("SysAllocString");
-    return allocate ? allocate(text) : nullptr;
-}
 
 void FreeString(BSTR text)
 {
@@ -34,6 +29,12 @@ void ClearVariant(VARIANTARG* variant)
 }
 
 } // namespace
+
+BSTR ole::AllocString(const OLECHAR* text)
+{
+    static const auto allocate = automation.Entry<decltype(&::SysAllocString)>("SysAllocString");
+    return allocate ? allocate(text) : nullptr;
+}
 
 BOOL COleDispatchDriver::CreateDispatch(LPCSTR progId)
 {
@@ -108,7 +109,7 @@ HRESULT COleDispatchDriver::InvokeMethod(DISPID id, LPCSTR text)
         return E_POINTER;
     VARIANTARG argument{};
     argument.vt = VT_BSTR;
-    argument.bstrVal = AllocString(code_page::ToWide(text ? text : "").c_str());
+    argument.bstrVal = ole::AllocString(code_page::ToWide(text ? text : "").c_str());
     const HRESULT hr = Invoke(id, &argument, 1);
     ClearVariant(&argument);
     return hr;
