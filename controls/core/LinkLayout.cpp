@@ -79,6 +79,7 @@ Placement Place(const TextLayout& layout, const Options& options, Extent client)
         }
     }
 
+    place.icon = icon;
     place.iconTop = (client.cy - icon.cy) / 2;
     // A smaller icon is centred in the slot of the widest.
     const int centring = options.reserveIconSpace ? (slot.cx - icon.cx) / 2 : 0;

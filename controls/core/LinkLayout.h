@@ -105,6 +105,7 @@ struct Placement {
     int leftIconX = 0;
     int rightIconX = 0;
     int iconTop = 0;
+    Extent icon; // the size the icon is drawn at
     int textX = 0;
     std::vector<int> rowTops;
     int underlineThickness = 1; // rows below each text row, from its bottom
