@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "controls/BufferDC.h"
+#include "framework/CodePage.h"
 
 namespace {
 
@@ -199,13 +200,6 @@ HICON CHyperLink::StateIcon() const
     }
 }
 
-SIZE CHyperLink::CurrentIconSize() const
-{
-    if (!(StateFlags() & (link_layout::kIconLeft | link_layout::kIconRight)))
-        return SIZE{0, 0};
-    return IconSize(StateIcon());
-}
-
 SIZE CHyperLink::LargestIconSize() const
 {
     SIZE best{0, 0};
@@ -220,7 +214,7 @@ SIZE CHyperLink::LargestIconSize() const
 std::wstring CHyperLink::DisplayText() const
 {
     if (text)
-        return WideFromAnsi(text.get());
+        return code_page::ToWide(text.get());
     // The window's own text, for this paint only.
     const int length = ::GetWindowTextLengthW(m_hWnd);
     if (length <= 0)
@@ -236,8 +230,11 @@ link_layout::Options CHyperLink::LayoutOptions() const
     options.multiLine = multiLine;
     options.reserveIconSpace = reserveIconSpace;
     options.stateFlags = StateFlags();
-    options.stateIconPresent = StateIcon() != nullptr;
-    const SIZE icon = CurrentIconSize();
+    const HICON stateIcon = StateIcon();
+    options.stateIconPresent = stateIcon != nullptr;
+    // The icon has a size only where it stands, left or right of the text.
+    const bool placed = options.stateFlags & (link_layout::kIconLeft | link_layout::kIconRight);
+    const SIZE icon = placed ? IconSize(stateIcon) : SIZE{0, 0};
     options.stateIcon = link_layout::Extent{icon.cx, icon.cy};
     if (reserveIconSpace) {
         const SIZE largest = LargestIconSize();
@@ -302,8 +299,8 @@ void CHyperLink::OnPaint()
         RECT client;
         GetClientRect(&client);
         dc.SetBoundsRect(&client, DCB_DISABLE);
-        Draw(dc, paintText, layout, link_layout::Place(layout, options, {client.right, client.bottom}), palette,
-             background);
+        Draw(dc, client, paintText, layout, link_layout::Place(layout, options, {client.right, client.bottom}),
+             palette, background);
     }
     dc.RestoreDC(saved);
     // The brush goes next, then the buffer reaches the screen.
@@ -324,12 +321,10 @@ void CHyperLink::FitWindow(link_layout::Extent size)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-void CHyperLink::Draw(CDC& dc, const std::wstring& paintText, const link_layout::TextLayout& layout,
-                      const link_layout::Placement& place, const link_layout::Palette& palette,
-                      const CBrush& background)
+void CHyperLink::Draw(CDC& dc, const RECT& client, const std::wstring& paintText,
+                      const link_layout::TextLayout& layout, const link_layout::Placement& place,
+                      const link_layout::Palette& palette, const CBrush& background)
 {
-    RECT client;
-    GetClientRect(&client);
     dc.FillRect(&client, background);
     // Rectangle fills the border's inside with the selected brush.
     const CSelectedObject fill(dc, background);
@@ -341,12 +336,11 @@ void CHyperLink::Draw(CDC& dc, const std::wstring& paintText, const link_layout:
         dc.Rectangle(&frame);
     }
 
-    const SIZE iconSize = CurrentIconSize();
     const HICON icon = StateIcon();
     if (place.leftIcon)
-        dc.DrawIconEx(place.leftIconX, place.iconTop, icon, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
+        dc.DrawIconEx(place.leftIconX, place.iconTop, icon, place.icon.cx, place.icon.cy, 0, nullptr, DI_NORMAL);
     if (place.rightIcon)
-        dc.DrawIconEx(place.rightIconX, place.iconTop, icon, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
+        dc.DrawIconEx(place.rightIconX, place.iconTop, icon, place.icon.cx, place.icon.cy, 0, nullptr, DI_NORMAL);
 
     const link_layout::Colours colours = link_layout::StateColours(palette, VisualState());
     const CPen underlinePen(PS_SOLID, 1, colours.underline);

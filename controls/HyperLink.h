@@ -96,7 +96,7 @@ protected:
     link_layout::Options LayoutOptions() const;
     link_layout::Palette CurrentPalette() const;
     void FitWindow(link_layout::Extent size);
-    void Draw(CDC& dc, const std::wstring& paintText, const link_layout::TextLayout& layout,
+    void Draw(CDC& dc, const RECT& client, const std::wstring& paintText, const link_layout::TextLayout& layout,
               const link_layout::Placement& place, const link_layout::Palette& palette, const CBrush& background);
     // The focus cue shows: the link has the focus and its dialog does not hide cues.
     bool ShowsFocusCue() const;
@@ -115,7 +115,6 @@ protected:
     // The nibble of iconFlags that belongs to the current visual state.
     UINT StateFlags() const;
     HICON StateIcon() const;
-    SIZE CurrentIconSize() const;
     SIZE LargestIconSize() const;
 
     std::unique_ptr<char[]> text;

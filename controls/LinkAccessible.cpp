@@ -8,18 +8,13 @@
 
 #include <oleacc.h>
 
+#include "framework/CodePage.h"
+#include "framework/OleString.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
 
 SystemLibrary& accessibility = system_library::accessibility;
-SystemLibrary& automation = system_library::automation;
-
-BSTR AllocString(const std::wstring& text)
-{
-    static const auto allocate = automation.Entry<decltype(&::SysAllocString)>("SysAllocString");
-    return allocate ? allocate(text.c_str()) : nullptr;
-}
 
 bool IsSelf(const VARIANT& child)
 {
@@ -91,7 +86,7 @@ public:
         CHyperLink* link = Link();
         if (!IsSelf(child) || !link || !name)
             return standard_->get_accName(child, name);
-        *name = AllocString(link->DisplayText());
+        *name = ole::AllocString(link->DisplayText().c_str());
         return *name ? S_OK : E_OUTOFMEMORY;
     }
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override
@@ -99,7 +94,7 @@ public:
         CHyperLink* link = Link();
         if (!IsSelf(child) || !link || !value)
             return standard_->get_accValue(child, value);
-        *value = link->URL() ? AllocString(WideFromAnsi(link->URL())) : nullptr;
+        *value = link->URL() ? ole::AllocString(code_page::ToWide(link->URL()).c_str()) : nullptr;
         return *value ? S_OK : S_FALSE;
     }
     STDMETHODIMP get_accDescription(VARIANT child, BSTR* text) override { return standard_->get_accDescription(child, text); }
@@ -148,7 +143,7 @@ public:
     {
         if (!IsSelf(child) || !action)
             return standard_->get_accDefaultAction(child, action);
-        *action = AllocString(L"Jump");
+        *action = ole::AllocString(L"Jump");
         return *action ? S_OK : E_OUTOFMEMORY;
     }
     STDMETHODIMP accSelect(long flags, VARIANT child) override { return standard_->accSelect(flags, child); }
@@ -207,8 +202,10 @@ LRESULT CHyperLink::OnGetObject(WPARAM wParam, LPARAM lParam)
     // The system's object for the window's class (a static text). CreateStdAccessibleObject picks
     // the same proxy as CreateStdAccessibleProxy with the class named, and it is the one of the two
     // that every Windows and Wine implement (Wine's CreateStdAccessibleProxy ends the process).
-    const auto standardObject = accessibility.Entry<decltype(&::CreateStdAccessibleObject)>("CreateStdAccessibleObject");
-    const auto answer = accessibility.Entry<decltype(&::LresultFromObject)>("LresultFromObject");
+    // Looked up at the first request, which loads the library.
+    static const auto standardObject =
+        accessibility.Entry<decltype(&::CreateStdAccessibleObject)>("CreateStdAccessibleObject");
+    static const auto answer = accessibility.Entry<decltype(&::LresultFromObject)>("LresultFromObject");
     IAccessible* standard = nullptr;
     if (!standardObject || !answer ||
         FAILED(standardObject(m_hWnd, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))) ||

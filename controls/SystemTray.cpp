@@ -118,13 +118,12 @@ BOOL CSystemTray::CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip,
 
     // A refused add leaves an icon to show: it is added when the shell next tells of a change.
     const BOOL added = NotifyIcon(NIM_ADD, &iconData);
-    removed = addPending = !added;
+    removed = !added;
     return added;
 }
 
 BOOL CSystemTray::RemoveFromTray()
 {
-    addPending = FALSE;
     if (!enabled)
         return TRUE;
     // The program's own choice: the icon stays away, also when the shell restarts.
@@ -186,10 +185,8 @@ void CSystemTray::AdjustTrayMenu(CMenu*) {}
 void CSystemTray::OnSettingChange(UINT flags, LPCSTR)
 {
     Default();
-    if (flags == SPI_SETWORKAREA) {
-        addPending = !hidden;
+    if (flags == SPI_SETWORKAREA)
         RetryPendingAdd();
-    }
 }
 
 bool CSystemTray::LoadIconForScale(UniqueIcon& previous)
@@ -222,14 +219,13 @@ LRESULT CSystemTray::OnShellRestart(WPARAM, LPARAM)
 {
     // The new shell has none of the old one's icons.
     removed = TRUE;
-    addPending = TRUE;
     RetryPendingAdd();
     return 0;
 }
 
 void CSystemTray::RetryPendingAdd()
 {
-    if (!addPending || hidden)
+    if (hidden)
         return;
     // The shell may come back at another scale.
     UniqueIcon previous;
@@ -240,7 +236,7 @@ void CSystemTray::RetryPendingAdd()
     BOOL shown = !removed && NotifyIcon(NIM_MODIFY, &iconData);
     if (!shown)
         shown = NotifyIcon(NIM_ADD, &iconData);
-    removed = addPending = !shown;
+    removed = !shown;
 }
 
 namespace {

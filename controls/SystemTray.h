@@ -76,13 +76,14 @@ public:
     BOOL IsEnabled() const { return enabled; }
     BOOL IsHidden() const { return hidden; }
     BOOL IsRemoved() const { return removed; }
-    BOOL IsAddPending() const { return addPending; }
+    // An icon to show that the shell does not have: added at the shell's next notice.
+    BOOL IsAddPending() const { return !hidden && removed; }
 
 protected:
     void OnSettingChange(UINT flags, LPCSTR section);
     LRESULT OnShellRestart(WPARAM wParam, LPARAM lParam);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
-    // Hands a pending icon to the shell: brings the one the shell has up to date, else adds it.
+    // Unless hidden, hands the icon to the shell: brings the one the shell has up to date, else adds it.
     void RetryPendingAdd();
     // Puts the icon resource's image for the current scale into iconData, unless it is there
     // already; true when it did. The image it replaces goes to previous, which the caller keeps
@@ -91,9 +92,8 @@ protected:
 
     NOTIFYICONDATAA iconData;
     BOOL enabled = FALSE;
-    BOOL hidden = TRUE;      // the program keeps the icon out of the tray (never the shell's doing)
-    BOOL removed = TRUE;     // the shell does not have the icon
-    BOOL addPending = FALSE; // an icon to show that the shell does not have: added at its next notice
+    BOOL hidden = TRUE;  // the program keeps the icon out of the tray (never the shell's doing)
+    BOOL removed = TRUE; // the shell does not have the icon
     UINT defaultItem = 0;
     UINT addFlags = 0;
     UINT iconResource = 0;

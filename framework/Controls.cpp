@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <string>
 
+#include "framework/CodePage.h"
+
 CString CComboBox::GetLBText(int position) const
 {
     const int length = static_cast<int>(SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(position)));
@@ -42,7 +44,10 @@ namespace {
 
 // A tool's text as the tooltip takes it: the callback marker as it is, else UTF-16.
 struct ToolText {
-    explicit ToolText(LPCSTR text) : callback(text == LPSTR_TEXTCALLBACKA), wide(callback ? std::wstring() : WideFromAnsi(text)) {}
+    explicit ToolText(LPCSTR text)
+        : callback(text == LPSTR_TEXTCALLBACKA), wide(callback ? std::wstring() : code_page::ToWide(text ? text : ""))
+    {
+    }
     LPWSTR get() { return callback ? LPSTR_TEXTCALLBACKW : &wide[0]; }
     bool callback;
     std::wstring wide;
@@ -108,5 +113,5 @@ std::wstring CToolTipCtrl::GetTextW(CWnd* window, UINT_PTR id) const
 
 CString CToolTipCtrl::GetText(CWnd* window, UINT_PTR id) const
 {
-    return CString(AnsiFromWide(GetTextW(window, id).c_str()).c_str());
+    return CString(code_page::FromWide(GetTextW(window, id)).c_str());
 }

@@ -3,8 +3,8 @@
 #include <objbase.h>
 #include <oleauto.h>
 
-#include <vector>
-
+#include "framework/CodePage.h"
+#include "framework/OleString.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
@@ -13,12 +13,6 @@ namespace {
 // call. Without one (a component that is not installed) the library is never loaded; with one it
 // is loaded from the system folder at the first call.
 SystemLibrary& automation = system_library::automation;
-
-BSTR AllocString(const OLECHAR* text)
-{
-    static const auto allocate = automation.Entry<decltype(&::SysAllocString)>("SysAllocString");
-    return allocate ? allocate(text) : nullptr;
-}
 
 void FreeString(BSTR text)
 {
@@ -36,19 +30,20 @@ void ClearVariant(VARIANTARG* variant)
 
 } // namespace
 
+BSTR ole::AllocString(const OLECHAR* text)
+{
+    static const auto allocate = automation.Entry<decltype(&::SysAllocString)>("SysAllocString");
+    return allocate ? allocate(text) : nullptr;
+}
+
 BOOL COleDispatchDriver::CreateDispatch(LPCSTR progId)
 {
     ReleaseDispatch();
     if (!progId)
         return FALSE;
-    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, progId, -1, nullptr, 0);
-    if (wideLength <= 0)
-        return FALSE;
-    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
-    ::MultiByteToWideChar(CP_ACP, 0, progId, -1, wide.data(), wideLength);
-
+    const std::wstring wide = code_page::ToWide(progId);
     CLSID clsid;
-    if (FAILED(::CLSIDFromProgID(wide.data(), &clsid)))
+    if (wide.empty() || FAILED(::CLSIDFromProgID(wide.c_str(), &clsid)))
         return FALSE;
     IUnknown* unknown = nullptr;
     if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
@@ -114,11 +109,7 @@ HRESULT COleDispatchDriver::InvokeMethod(DISPID id, LPCSTR text)
         return E_POINTER;
     VARIANTARG argument{};
     argument.vt = VT_BSTR;
-    const int wideLength = text ? ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0) : 0;
-    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength > 0 ? wideLength : 1), L'\0');
-    if (wideLength > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), wideLength);
-    argument.bstrVal = AllocString(wide.data());
+    argument.bstrVal = ole::AllocString(code_page::ToWide(text ? text : "").c_str());
     const HRESULT hr = Invoke(id, &argument, 1);
     ClearVariant(&argument);
     return hr;

@@ -6,13 +6,11 @@
 
 #include <windows.h>
 
+#include "framework/DpiScale.h"
 #include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
 
 namespace dpi {
-
-// The DPI of the 100 % scale, at which every size of ours is written.
-constexpr UINT kDefault = 96;
 
 // The messages of a scale change; winuser.h declares them only for newer Windows versions.
 // A top-level window gets kChanged (wParam: the new DPI in each word; lParam: the suggested
@@ -25,12 +23,6 @@ constexpr UINT kChangedAfterParent = 0x02E3;
 UINT ForWindow(HWND window);
 // The screen's DPI (the system DPI: that of the primary monitor when the session began).
 UINT ForScreen();
-
-// A length written for 96 DPI, at dpi (rounded to the nearest pixel).
-inline int Scale(int pixels, UINT dpi)
-{
-    return ::MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefault));
-}
 
 // A system metric (SM_CXSMICON, SM_CXICON, ...) at dpi.
 int SystemMetric(int index, UINT dpi);

@@ -1,34 +1,7 @@
 #include "framework/Gdi.h"
 
+#include "framework/CodePage.h"
 #include "framework/Wnd.h"
-
-std::wstring WideFromAnsi(LPCSTR text, int length)
-{
-    if (!text || length == 0)
-        return std::wstring();
-    const int needed = ::MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    if (needed <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], needed);
-    if (length < 0)
-        wide.resize(static_cast<std::size_t>(needed - 1)); // the terminating zero
-    return wide;
-}
-
-std::string AnsiFromWide(LPCWSTR text, int length)
-{
-    if (!text || length == 0)
-        return std::string();
-    const int needed = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0)
-        return std::string();
-    std::string ansi(static_cast<std::size_t>(needed), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, length, &ansi[0], needed, nullptr, nullptr);
-    if (length < 0)
-        ansi.resize(static_cast<std::size_t>(needed - 1));
-    return ansi;
-}
 
 BOOL CGdiObject::DeleteObject()
 {
@@ -59,7 +32,7 @@ BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, i
 {
     return Attach(::CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut,
                                 charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
-                                WideFromAnsi(faceName).c_str()));
+                                code_page::ToWide(faceName ? faceName : "").c_str()));
 }
 
 BOOL CPen::CreatePen(int style, int width, COLORREF color)
@@ -85,18 +58,6 @@ BOOL CDC::CreateCompatibleDC(CDC* other)
     m_hDC = m_hAttribDC = ::CreateCompatibleDC(other ? other->m_hDC : nullptr);
     owned_ = m_hDC != nullptr;
     return owned_;
-}
-
-BOOL CDC::TextOut(int x, int y, LPCSTR text, int length)
-{
-    const std::wstring wide = WideFromAnsi(text, length);
-    return TextOut(x, y, wide.c_str(), static_cast<int>(wide.size()));
-}
-
-SIZE CDC::GetTextExtent(LPCSTR text, int length) const
-{
-    const std::wstring wide = WideFromAnsi(text, length);
-    return GetTextExtent(wide.c_str(), static_cast<int>(wide.size()));
 }
 
 SIZE CDC::GetTextExtent(LPCWSTR text, int length) const

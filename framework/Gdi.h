@@ -3,18 +3,9 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "framework/Geometry.h"
 
 class CWnd;
-
-// 8-bit text of the program (the process's code page, CP_ACP) as UTF-16, and back. GDI reads the
-// text of its ...A calls in the code page of the font's character set, which is not the process's
-// when that is UTF-8: text is drawn and measured through the ...W calls. A negative length: up to
-// the terminating zero.
-std::wstring WideFromAnsi(LPCSTR text, int length = -1);
-std::string AnsiFromWide(LPCWSTR text, int length = -1);
 
 // A GDI object (font, pen, brush, bitmap) owned by this wrapper and deleted with it.
 class CGdiObject {
@@ -88,9 +79,9 @@ public:
     COLORREF SetBkColor(COLORREF color) { return ::SetBkColor(m_hDC, color); }
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
 
-    BOOL TextOut(int x, int y, LPCSTR text, int length);
+    // Text is drawn and measured through the ...W calls: GDI reads the text of its ...A calls in the
+    // code page of the font's character set, which is not the process's when that is UTF-8.
     BOOL TextOut(int x, int y, LPCWSTR text, int length) { return ::TextOutW(m_hDC, x, y, text, length); }
-    SIZE GetTextExtent(LPCSTR text, int length) const;
     SIZE GetTextExtent(LPCWSTR text, int length) const;
     // The dotted focus cue, drawn by inverting: a second call takes it away.
     BOOL DrawFocusRect(LPCRECT rect) { return ::DrawFocusRect(m_hDC, rect); }

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "framework/DpiScale.h"
+
 namespace link_layout {
+
+using dpi::Scale;
 
 State VisualState(bool disabled, bool hover, bool pressed)
 {
@@ -16,14 +20,6 @@ State VisualState(bool disabled, bool hover, bool pressed)
 unsigned StateIconFlags(unsigned iconFlags, State state)
 {
     return (iconFlags >> (4 * static_cast<unsigned>(state))) & 0xFu;
-}
-
-int Scale(int pixels, unsigned dpi)
-{
-    // As the system's MulDiv(pixels, dpi, 96) rounds.
-    const long long product = static_cast<long long>(pixels) * dpi;
-    const long long magnitude = ((product < 0 ? -product : product) + 48) / 96;
-    return static_cast<int>(product < 0 ? -magnitude : magnitude);
 }
 
 TextLayout LayOut(const std::vector<Range>& lines, std::size_t textLength, const Options& options,
@@ -83,6 +79,7 @@ Placement Place(const TextLayout& layout, const Options& options, Extent client)
         }
     }
 
+    place.icon = icon;
     place.iconTop = (client.cy - icon.cy) / 2;
     // A smaller icon is centred in the slot of the widest.
     const int centring = options.reserveIconSpace ? (slot.cx - icon.cx) / 2 : 0;

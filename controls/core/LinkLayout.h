@@ -31,9 +31,6 @@ struct Extent {
     int cy = 0;
 };
 
-// A length written for 96 DPI, at dpi, rounded to the nearest pixel (halves away from zero).
-int Scale(int pixels, unsigned dpi);
-
 // A piece of the text: [start, start + length) in its characters.
 struct Range {
     std::size_t start = 0;
@@ -108,6 +105,7 @@ struct Placement {
     int leftIconX = 0;
     int rightIconX = 0;
     int iconTop = 0;
+    Extent icon; // the size the icon is drawn at
     int textX = 0;
     std::vector<int> rowTops;
     int underlineThickness = 1; // rows below each text row, from its bottom

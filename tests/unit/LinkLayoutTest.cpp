@@ -5,6 +5,7 @@
 #include <string>
 
 #include "controls/core/LinkLayout.h"
+#include "framework/DpiScale.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ TEST(LinkLayout, BorderInsetByHalfItsWidthEvenWidthsOneWider)
     // At 150 % a margin of 3 rounds as MulDiv does, 4.5 up to 5; at 200 % the underline is two rows.
     EXPECT_EQ(Lay("ab", At(144)).layout.window.cx, 14 + 2 * 5);
     EXPECT_EQ(Lay("ab", At(192)).place.underlineThickness, 2);
-    EXPECT_EQ(Scale(-1, 144), -2);
+    EXPECT_EQ(dpi::Scale(-1, 144), -2);
 }
 
 } // namespace

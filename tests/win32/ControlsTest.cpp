@@ -10,6 +10,7 @@
 #include "controls/BufferDC.h"
 #include "controls/ButtonST.h"
 #include "controls/HyperLink.h"
+#include "framework/CodePage.h"
 #include "framework/WinApp.h"
 #include "tests/common/ScopedHook.h"
 #include "tests/common/ScreenPixels.h"
@@ -187,7 +188,7 @@ void DrawScene(CPaintDC& dc, int phase)
     case 1:
         dc.SetBkMode(TRANSPARENT);
         dc.SetTextColor(RGB(0, 0, 255));
-        dc.TextOut(30, 30, "Spindrel", 8);
+        dc.TextOut(30, 30, L"Spindrel", 8);
         dc.SelectObject(&pen);
         dc.MoveTo(0, 65);
         dc.LineTo(119, 65);
@@ -256,8 +257,8 @@ TEST(TextDrawing, LinkAndTooltipButtonShowNonAsciiTextAsTheWideCallsDrawIt)
 #else
     const std::wstring wide = L"Zo\u00eb M\u00fcller";
 #endif
-    const std::string text = AnsiFromWide(wide.c_str());
-    ASSERT_TRUE(WideFromAnsi(text.c_str()) == wide) << "the process's code page does not hold the text";
+    const std::string text = code_page::FromWide(wide);
+    ASSERT_TRUE(code_page::ToWide(text) == wide) << "the process's code page does not hold the text";
     // Topmost in a corner, away from the windows of tests that run beside this one.
     HWND parent = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 700, 600, 300, 60, nullptr,
                                     nullptr, nullptr, nullptr);

@@ -13,6 +13,7 @@
 #include "app/Config.h"
 #include "app/ErrorMessageDlg.h"
 #include "controls/HyperLink.h"
+#include "framework/CodePage.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/common/Accessible.h"
@@ -313,9 +314,9 @@ TEST_F(Link, AssistiveTechnologySeesALinkWhoseDefaultActionOpensIt)
     Attach();
     AccessibleInfo seen = ReadAccessible(staticWindow);
     EXPECT_EQ(seen.role, ROLE_SYSTEM_LINK);
-    EXPECT_EQ(AnsiFromWide(seen.name.c_str()), "Click here to download Tarvo");
-    EXPECT_EQ(AnsiFromWide(seen.value.c_str()), config::clientHomePage);
-    EXPECT_EQ(AnsiFromWide(seen.defaultAction.c_str()), "Jump");
+    EXPECT_EQ(code_page::FromWide(seen.name), "Click here to download Tarvo");
+    EXPECT_EQ(code_page::FromWide(seen.value), config::clientHomePage);
+    EXPECT_EQ(code_page::FromWide(seen.defaultAction), "Jump");
     EXPECT_EQ(seen.state & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_HOTTRACKED),
               STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED);
 
