@@ -6,6 +6,7 @@
 
 #include "netstatus/InterfaceList.h"
 #include "netstatus/StatusTexts.h"
+#include "netstatus/Traffic.h"
 
 namespace {
 
@@ -44,6 +45,20 @@ TEST(NetStatusEntry, DescriptionSpeedInMbAndTheCutAt38)
     // The largest speed stays unsigned: 4095 Mb, never negative.
     EXPECT_EQ(Entry("Fast", 0xFFFFFFFFu), " Fast 4095 Mb");
     EXPECT_EQ(Entry("", 0), "  0 Mb");
+}
+
+TEST(NetStatusEntry, TheCutCountsLettersNotBytes)
+{
+    std::string cyrillic, chinese;
+    for (int i = 0; i < 60; ++i) {
+        cyrillic += "\xD0\xB6"; // ж, two bytes
+        chinese += "\xE7\xBD\x91"; // 网, three bytes
+    }
+    EXPECT_EQ(Entry(cyrillic.c_str(), 0), " " + cyrillic.substr(0, 2 * 38) + " 0 Mb");
+    EXPECT_EQ(Entry(chinese.c_str(), 0), " " + chinese.substr(0, 3 * 38) + " 0 Mb");
+    // Mixed: 37 ASCII letters and then a three-byte one, which is the 38th and stays whole.
+    const std::string mixed = std::string(37, 'a') + "\xE7\xBD\x91" + "bc";
+    EXPECT_EQ(Entry(mixed.c_str(), 0), " " + mixed.substr(0, 40) + " 0 Mb");
 }
 
 TEST(NetStatusEntry, DescriptionWithoutNulIsReadOnlyToItsField)
@@ -125,12 +140,70 @@ TEST(NetStatusList, StopsAtItsCapacityAndMayBeEmpty)
     EXPECT_TRUE(netstatus::BuildInterfaceList(nullptr, 0).empty());
 }
 
-TEST(NetStatusTexts, CountersAreUnsigned32Bit)
+TEST(NetStatusTexts, CountersAreUnsigned64Bit)
 {
     EXPECT_EQ(netstatus::CounterText(1234), " 1234 ");
     EXPECT_EQ(netstatus::CounterText(0), " 0 ");
     EXPECT_EQ(netstatus::CounterText(2147483648u), " 2147483648 ");
-    EXPECT_EQ(netstatus::CounterText(4294967295u), " 4294967295 ");
+    EXPECT_EQ(netstatus::CounterText(4294967296u), " 4294967296 ");
+    EXPECT_EQ(netstatus::CounterText(UINT64_MAX), " 18446744073709551615 ");
+}
+
+// Readings of the 32-bit counters, received and sent alike.
+netstatus::CounterReading Narrow(std::uint32_t counter) { return {counter, counter, false}; }
+
+TEST(NetStatusTraffic, ThirtyTwoBitCountersAreExtendedAcrossWrapsAndRestartAfterAReset)
+{
+    netstatus::TrafficMeter meter;
+    meter.Take(Narrow(4294967000u), 1000);
+    EXPECT_EQ(meter.Received(), 4294967000u);
+    EXPECT_FALSE(meter.HasSpeed()); // the first reading
+    meter.Take(Narrow(704), 1000);   // over the top: 1,000 bytes
+    EXPECT_EQ(meter.Received(), 4294968000u);
+    EXPECT_EQ(netstatus::CounterText(meter.Sent()), " 4294968000 ");
+    EXPECT_EQ(meter.ReceivedPerSecond(), 1000u);
+    meter.Take(Narrow(2000704), 500); // half a second later
+    EXPECT_EQ(meter.ReceivedPerSecond(), 4000000u);
+
+    // Backwards by far more than a wrap could explain: a reset adapter. No speed, the system's count.
+    meter.Take(Narrow(5000), 1000);
+    EXPECT_FALSE(meter.HasSpeed());
+    EXPECT_EQ(meter.Received(), 5000u);
+    meter.Take(Narrow(6000), 1000);
+    EXPECT_EQ(meter.SentPerSecond(), 1000u);
+
+    bool reset = false;
+    EXPECT_EQ(netstatus::ExtendCounter((std::uint64_t{3} << 32) + 4294967295u, 0, reset), std::uint64_t{4} << 32);
+    EXPECT_FALSE(reset);
+
+    // The 64-bit counters are taken as they are; one that goes backwards is a reset too.
+    netstatus::TrafficMeter wide;
+    wide.Take({5041084150u, 100, true}, 1000);
+    EXPECT_EQ(netstatus::CounterText(wide.Received()), " 5041084150 ");
+    wide.Take({5041084150u + 2048, 100, true}, 1000);
+    EXPECT_EQ(wide.ReceivedPerSecond(), 2048u);
+    wide.Take({10, 10, true}, 1000);
+    EXPECT_FALSE(wide.HasSpeed());
+}
+
+TEST(NetStatusTraffic, SpeedsInThreeDigitsAndTheTooltip)
+{
+    const std::pair<std::uint64_t, const char*> speeds[] = {
+        {0, "0 B/s"}, {1023, "1023 B/s"}, {1024, "1.00 KB/s"}, {10234, "9.99 KB/s"}, {10235, "10.0 KB/s"},
+        {35840, "35.0 KB/s"}, {102348, "99.9 KB/s"}, {102400, "100 KB/s"}, {1048063, "1023 KB/s"},
+        {1048064, "1.00 MB/s"}, {1258291, "1.20 MB/s"}, {1073741824, "1.00 GB/s"},
+        {std::uint64_t{2000} << 30, "2000 GB/s"}, {UINT64_MAX, "67108864 GB/s"}};
+    for (const auto& [bytes, text] : speeds)
+        EXPECT_EQ(netstatus::SpeedText(bytes), text) << bytes;
+
+    netstatus::TrafficMeter meter;
+    meter.Take({1000, 1000, true}, 1000);
+    EXPECT_EQ(netstatus::TrayTipText("Spindrel", meter), "Spindrel"); // the first tick
+    meter.Take({1000 + 1258291, 1000 + 35840, true}, 1000);
+    EXPECT_EQ(netstatus::TrayTipText("Spindrel", meter), "Spindrel\n\xE2\x86\x93 1.20 MB/s  \xE2\x86\x91 35.0 KB/s");
+    meter.Restart(); // another interface
+    meter.Take({7, 7, true}, 1000);
+    EXPECT_EQ(netstatus::TrayTipText("Spindrel", meter), "Spindrel");
 }
 
 TEST(NetStatusTexts, ConnectionTypeWordsKeepTheirOrder)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/SpindrelDlg.h"
@@ -27,6 +28,13 @@ BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
     NotifyCall call{message, {}};
     call.data = *data;
     calls.push_back(call);
+    return shellAnswer;
+}
+
+std::vector<std::pair<DWORD, NOTIFYICONDATAW>> wideCalls;
+BOOL WINAPI RecordNotifyIconWide(DWORD message, PNOTIFYICONDATAW data)
+{
+    wideCalls.push_back({message, *data});
     return shellAnswer;
 }
 
@@ -101,6 +109,30 @@ TEST_F(Tray, ShellRestartAddsTheIconAgainButOtherSettingsChangeNothing)
     tray.SendMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_MODIFY)); // the shell refuses a second add
+}
+
+TEST_F(Tray, WideTooltipGoesToTheShellOnlyWhenItChangesAndAfterTheShellRestarts)
+{
+    wideCalls.clear();
+    ScopedHook<NotifyIconWideCall> wideShell{&SetNotifyIconWideCall, &RecordNotifyIconWide};
+    CSystemTray tray;
+    ASSERT_TRUE(tray.CreateTrayIcon(&parent, 0x800A, "Spindrel", nullptr, 129, FALSE));
+    const wchar_t* tip = L"Spindrel\n\x2193 1.20 MB/s  \x2191 35.0 KB/s";
+    EXPECT_TRUE(tray.SetTooltipText(tip));
+    EXPECT_TRUE(tray.SetTooltipText(tip));
+    ASSERT_EQ(wideCalls.size(), 1u);
+    EXPECT_EQ(wideCalls[0].first, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(wideCalls[0].second.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(wideCalls[0].second.uID, 129u);
+    EXPECT_EQ(wideCalls[0].second.hWnd, parent.m_hWnd);
+    EXPECT_STREQ(wideCalls[0].second.szTip, tip);
+
+    // The re-added icon carries the record's own tooltip: the wide one follows it.
+    tray.SendMessage(CSystemTray::taskbarCreatedMessage, 0, 0);
+    ASSERT_EQ(wideCalls.size(), 2u);
+    EXPECT_STREQ(wideCalls[1].second.szTip, tip);
+    EXPECT_TRUE(tray.SetTooltipText(L"Spindrel"));
+    EXPECT_EQ(wideCalls.size(), 3u);
 }
 
 TEST_F(Tray, HiddenAndRefusedIconsAreNeverAddedNorDeleted)
