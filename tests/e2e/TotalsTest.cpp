@@ -13,19 +13,13 @@ TEST(Totals, LoopbackShowsMoreThanFourGiBReceived)
 {
     if (!std::getenv("SPINDREL_LOOPBACK_NAMESPACE"))
         GTEST_SKIP() << "run by loopback-totals.sh, inside a network namespace";
-    // Loopback is the namespace's only interface, so the list's only entry.
-    ASSERT_TRUE(prefs_test::WriteDword("SOFTWARE\\Spindrel", "Network", 0));
+    ASSERT_TRUE(prefs_test::WriteDword("SOFTWARE\\Spindrel", "Network", 0)); // loopback, the only entry
     test_support::SpindrelProcess spindrel;
-    ASSERT_TRUE(spindrel.Start());
-    ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(spindrel.Start() && spindrel.WaitForMainWindow());
     std::string received;
     EXPECT_TRUE(test_support::WaitUntil(
-        [&] {
-            received = spindrel.ControlText(IDC_BYTES_RECEIVED);
-            return std::strtoull(received.c_str(), nullptr, 10) > 4294967295ull;
-        },
-        10000))
-        << "received total \"" << received << "\"";
+        [&] { return std::strtoull((received = spindrel.ControlText(IDC_BYTES_RECEIVED)).c_str(), nullptr, 10) > 4294967295u; },
+        10000)) << "received total \"" << received << "\"";
     EXPECT_EQ(spindrel.ControlText(IDC_INTERFACE_LIST).rfind(" lo ", 0), 0u) << spindrel.ControlText(IDC_INTERFACE_LIST);
     spindrel.PostCommand(ID_EXIT);
     EXPECT_TRUE(spindrel.WaitForExit(10000));

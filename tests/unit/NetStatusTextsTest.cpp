@@ -49,14 +49,14 @@ TEST(NetStatusEntry, DescriptionSpeedInMbAndTheCutAt38)
 
 TEST(NetStatusEntry, TheCutCountsLettersNotBytes)
 {
-    std::string cyrillic, chinese;
-    for (int i = 0; i < 60; ++i) {
-        cyrillic += "\xD0\xB6"; // ж, two bytes
-        chinese += "\xE7\xBD\x91"; // 网, three bytes
+    // 60 letters of two bytes (Cyrillic), of three (Chinese), and 37 of one before one of three.
+    const std::string letters[] = {"\xD0\xB6", "\xE7\xBD\x91"};
+    for (const std::string& letter : letters) {
+        std::string sixty;
+        for (int i = 0; i < 60; ++i)
+            sixty += letter;
+        EXPECT_EQ(Entry(sixty.c_str(), 0), " " + sixty.substr(0, 38 * letter.size()) + " 0 Mb");
     }
-    EXPECT_EQ(Entry(cyrillic.c_str(), 0), " " + cyrillic.substr(0, 2 * 38) + " 0 Mb");
-    EXPECT_EQ(Entry(chinese.c_str(), 0), " " + chinese.substr(0, 3 * 38) + " 0 Mb");
-    // Mixed: 37 ASCII letters and then a three-byte one, which is the 38th and stays whole.
     const std::string mixed = std::string(37, 'a') + "\xE7\xBD\x91" + "bc";
     EXPECT_EQ(Entry(mixed.c_str(), 0), " " + mixed.substr(0, 40) + " 0 Mb");
 }
@@ -149,41 +149,31 @@ TEST(NetStatusTexts, CountersAreUnsigned64Bit)
     EXPECT_EQ(netstatus::CounterText(UINT64_MAX), " 18446744073709551615 ");
 }
 
-// Readings of the 32-bit counters, received and sent alike.
-netstatus::CounterReading Narrow(std::uint32_t counter) { return {counter, counter, false}; }
-
 TEST(NetStatusTraffic, ThirtyTwoBitCountersAreExtendedAcrossWrapsAndRestartAfterAReset)
 {
     netstatus::TrafficMeter meter;
-    meter.Take(Narrow(4294967000u), 1000);
-    EXPECT_EQ(meter.Received(), 4294967000u);
-    EXPECT_FALSE(meter.HasSpeed()); // the first reading
-    meter.Take(Narrow(704), 1000);   // over the top: 1,000 bytes
-    EXPECT_EQ(meter.Received(), 4294968000u);
+    const auto take = [&meter](std::uint64_t counter, std::uint32_t ms, bool full = false) {
+        meter.Take({counter, counter, full}, ms);
+        return meter.HasSpeed() ? meter.ReceivedPerSecond() : ~std::uint64_t{0};
+    };
+    EXPECT_EQ(take(4294967000u, 1000), ~std::uint64_t{0}); // the first reading has no speed
+    EXPECT_EQ(take(704, 1000), 1000u);                      // 1,000 bytes over the top
     EXPECT_EQ(netstatus::CounterText(meter.Sent()), " 4294968000 ");
-    EXPECT_EQ(meter.ReceivedPerSecond(), 1000u);
-    meter.Take(Narrow(2000704), 500); // half a second later
-    EXPECT_EQ(meter.ReceivedPerSecond(), 4000000u);
-
-    // Backwards by far more than a wrap could explain: a reset adapter. No speed, the system's count.
-    meter.Take(Narrow(5000), 1000);
-    EXPECT_FALSE(meter.HasSpeed());
+    EXPECT_EQ(take(2000704, 500), 4000000u);
+    // Backwards by far more than a wrap could explain: a reset adapter, then the system's count.
+    EXPECT_EQ(take(5000, 1000), ~std::uint64_t{0});
     EXPECT_EQ(meter.Received(), 5000u);
-    meter.Take(Narrow(6000), 1000);
-    EXPECT_EQ(meter.SentPerSecond(), 1000u);
-
+    EXPECT_EQ(take(6000, 1000), 1000u);
     bool reset = false;
     EXPECT_EQ(netstatus::ExtendCounter((std::uint64_t{3} << 32) + 4294967295u, 0, reset), std::uint64_t{4} << 32);
     EXPECT_FALSE(reset);
 
     // The 64-bit counters are taken as they are; one that goes backwards is a reset too.
-    netstatus::TrafficMeter wide;
-    wide.Take({5041084150u, 100, true}, 1000);
-    EXPECT_EQ(netstatus::CounterText(wide.Received()), " 5041084150 ");
-    wide.Take({5041084150u + 2048, 100, true}, 1000);
-    EXPECT_EQ(wide.ReceivedPerSecond(), 2048u);
-    wide.Take({10, 10, true}, 1000);
-    EXPECT_FALSE(wide.HasSpeed());
+    meter.Restart();
+    take(5041084150u, 1000, true);
+    EXPECT_EQ(netstatus::CounterText(meter.Received()), " 5041084150 ");
+    EXPECT_EQ(take(5041084150u + 2048, 1000, true), 2048u);
+    EXPECT_EQ(take(10, 1000, true), ~std::uint64_t{0});
 }
 
 TEST(NetStatusTraffic, SpeedsInThreeDigitsAndTheTooltip)

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -41,21 +42,16 @@ public:
 
     CString Shown(int id) const { return test_support::ItemText(m_hWnd, id).c_str(); }
 
-    // An entry of the list as UTF-8, read through the wide call.
-    std::string WideEntry(int position) const
-    {
-        wchar_t text[256] = {};
-        ::SendMessageW(interfaceCombo.m_hWnd, CB_GETLBTEXT, position, reinterpret_cast<LPARAM>(text));
-        char utf8[768] = {};
-        ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
-        return utf8;
-    }
-
     std::vector<std::string> Entries() const
     {
         std::vector<std::string> entries;
-        for (int i = 0; i < interfaceCombo.GetCount(); ++i)
-            entries.push_back(WideEntry(i));
+        for (int i = 0; i < interfaceCombo.GetCount(); ++i) { // as UTF-8, read through the wide call
+            wchar_t text[256] = {};
+            char utf8[768] = {};
+            ::SendMessageW(interfaceCombo.m_hWnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+            entries.push_back(utf8);
+        }
         return entries;
     }
 
@@ -152,21 +148,13 @@ DWORD WINAPI FakeGetNumberOfInterfaces(PDWORD count)
 netstatus::IpHelperEntries FakeLibrary() { return {&FakeGetIfTable, &FakeGetNumberOfInterfaces, nullptr}; }
 // ---- A stand-in for GetIfEntry2: 64-bit counters and UTF-16 descriptions for the table's rows.
 
-struct WideRow {
-    ULONG64 in = 0, out = 0;
-    std::wstring description;
-};
-std::map<DWORD, WideRow> wideRows;
-
+std::map<DWORD, MIB_IF_ROW2> wideRows;
 DWORD WINAPI FakeGetIfEntry2(PMIB_IF_ROW2 row)
 {
     const auto found = wideRows.find(row->InterfaceIndex);
-    if (found == wideRows.end())
-        return ERROR_FILE_NOT_FOUND;
-    row->InOctets = found->second.in;
-    row->OutOctets = found->second.out;
-    found->second.description.copy(row->Description, IF_MAX_STRING_SIZE);
-    return NO_ERROR;
+    if (found != wideRows.end())
+        *row = found->second;
+    return found != wideRows.end() ? NO_ERROR : ERROR_FILE_NOT_FOUND;
 }
 
 netstatus::IpHelperEntries LibraryWithIfEntry2() { return {&FakeGetIfTable, &FakeGetNumberOfInterfaces, &FakeGetIfEntry2}; }
@@ -345,27 +333,29 @@ TEST_F(NetStatusTest, SixtyFourBitTotalsAndDescriptionsInAnyLanguage)
 {
     ScopedHook withIfEntry2(&netstatus::SetIpHelperLoader, &LibraryWithIfEntry2);
     fake.rows = {MakeRow("?", 0, 1, 2), MakeRow("?", 0, 3, 4)};
-    const std::wstring cyrillic(60, L'\x0436'), chinese(60, L'\x7F51');
-    wideRows = {{fake.rows[0].dwIndex, {5041084150u, 4294967296u, cyrillic}}, {fake.rows[1].dwIndex, {1, 2, chinese}}};
-    const auto entry = [](const std::wstring& description) {
-        char utf8[256] = {};
-        ::WideCharToMultiByte(CP_UTF8, 0, description.c_str(), 38, utf8, sizeof utf8, nullptr, nullptr);
-        return " " + std::string(utf8) + " 0 Mb";
-    };
+    // 60 Cyrillic letters and 5 GB in, 4 GiB out; 60 Chinese letters. Each list entry holds 38.
+    MIB_IF_ROW2 rows[2] = {{}, {}};
+    std::fill_n(rows[0].Description, 60, L'\x0436');
+    std::fill_n(rows[1].Description, 60, L'\x7F51');
+    rows[0].InOctets = 5041084150u;
+    rows[0].OutOctets = 4294967296u;
+    wideRows = {{fake.rows[0].dwIndex, rows[0]}, {fake.rows[1].dwIndex, rows[1]}};
+    std::string cyrillic = " ", chinese = " ";
+    for (int i = 0; i < 38; ++i)
+        cyrillic += "\xD0\xB6", chinese += "\xE7\xBD\x91";
     Run(0, [&](NetStatusDlg& dlg) {
-        EXPECT_EQ(dlg.Entries(), (std::vector<std::string>{entry(cyrillic), entry(chinese)}));
+        EXPECT_EQ(dlg.Entries(), (std::vector<std::string>{cyrillic + " 0 Mb", chinese + " 0 Mb"}));
         dlg.Ticks(1);
         EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 5041084150 ");
         EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 4294967296 ");
         EXPECT_EQ(dlg.statusPanel.TrayTip(), "Spindrel"); // the first tick
-        wideRows[fake.rows[0].dwIndex].in += 1000;
+        wideRows[fake.rows[0].dwIndex].InOctets += 1000;
         dlg.Ticks(1);
         EXPECT_EQ(dlg.statusPanel.TrayTip().rfind("Spindrel\n\xE2\x86\x93 ", 0), 0u) << dlg.statusPanel.TrayTip();
         dlg.Choose(1); // another interface: no speed until its second reading
         EXPECT_EQ(dlg.statusPanel.TrayTip(), "Spindrel");
     });
-    // The ticks read the chosen interface alone, not the whole table again.
-    EXPECT_EQ(fake.calls, 2);
+    EXPECT_EQ(fake.calls, 2); // the ticks read the chosen interface alone, not the table again
 }
 
 TEST_F(NetStatusTest, ListsTheFirst256AcceptedRows)

@@ -118,21 +118,15 @@ TEST_F(Tray, WideTooltipGoesToTheShellOnlyWhenItChangesAndAfterTheShellRestarts)
     CSystemTray tray;
     ASSERT_TRUE(tray.CreateTrayIcon(&parent, 0x800A, "Spindrel", nullptr, 129, FALSE));
     const wchar_t* tip = L"Spindrel\n\x2193 1.20 MB/s  \x2191 35.0 KB/s";
-    EXPECT_TRUE(tray.SetTooltipText(tip));
-    EXPECT_TRUE(tray.SetTooltipText(tip));
-    ASSERT_EQ(wideCalls.size(), 1u);
-    EXPECT_EQ(wideCalls[0].first, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(wideCalls[0].second.uFlags, static_cast<UINT>(NIF_TIP));
-    EXPECT_EQ(wideCalls[0].second.uID, 129u);
-    EXPECT_EQ(wideCalls[0].second.hWnd, parent.m_hWnd);
-    EXPECT_STREQ(wideCalls[0].second.szTip, tip);
-
-    // The re-added icon carries the record's own tooltip: the wide one follows it.
-    tray.SendMessage(CSystemTray::taskbarCreatedMessage, 0, 0);
+    EXPECT_TRUE(tray.SetTooltipText(tip) && tray.SetTooltipText(tip));
+    tray.SendMessage(CSystemTray::taskbarCreatedMessage, 0, 0); // re-added with the record's own tooltip
     ASSERT_EQ(wideCalls.size(), 2u);
-    EXPECT_STREQ(wideCalls[1].second.szTip, tip);
-    EXPECT_TRUE(tray.SetTooltipText(L"Spindrel"));
-    EXPECT_EQ(wideCalls.size(), 3u);
+    for (const auto& [message, data] : wideCalls) {
+        EXPECT_EQ(message, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_TIP));
+        EXPECT_TRUE(data.uID == 129u && data.hWnd == parent.m_hWnd);
+        EXPECT_STREQ(data.szTip, tip);
+    }
 }
 
 TEST_F(Tray, HiddenAndRefusedIconsAreNeverAddedNorDeleted)
