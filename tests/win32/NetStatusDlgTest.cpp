@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/ProductKey.h"
@@ -291,40 +292,42 @@ TEST_F(NetStatusTest, NoRowToReadLeavesTheCountersAsTheyAre)
 TEST_F(NetStatusTest, AGrowingTableIsNeverOverrun)
 {
     fake.rows = {MakeRow("Ethernet", 100000000, 1, 2), MakeRow("Wireless", 54000000, 4294967295u, 2147483648u)};
-    Run(1, [](NetStatusDlg& dlg) {
-        EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), 1);
-        const ULONG firstCapacity = dlg.statusPanel.Table().capacity();
-        EXPECT_EQ(firstCapacity, offsetof(MIB_IFTABLE, table) + 2 * sizeof(MIB_IFROW)); // one buffer of the reported size
-        dlg.Ticks(1);
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 2147483648 ");
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 4294967295 ");
+    netstatus::StatusPanel panel("Spindrel");
+    panel.Select(1);
+    ASSERT_TRUE(panel.LoadInterfaces());
+    const netstatus::PanelTexts& texts = panel.Texts();
+    const ULONG firstCapacity = panel.Table().capacity();
+    EXPECT_EQ(firstCapacity, offsetof(MIB_IFTABLE, table) + 2 * sizeof(MIB_IFROW)); // one buffer of the reported size
+    panel.Tick(true);
+    EXPECT_EQ(texts.bytesSent, " 2147483648 ");
+    EXPECT_EQ(texts.bytesReceived, " 4294967295 ");
 
-        // Adapters appear: the buffer grows, the list stays as built, position 1 still reads row 1.
-        for (int i = 0; i < 40; ++i)
-            fake.rows.push_back(MakeRow("Virtual adapter", 0, 9, 9));
-        fake.rows[1].dwOutOctets = 7;
-        fake.rows[1].dwInOctets = 8;
-        dlg.Ticks(3);
-        EXPECT_GT(dlg.statusPanel.Table().capacity(), firstCapacity);
-        EXPECT_EQ(dlg.statusPanel.Table().RowCount(), 42u);
-        EXPECT_EQ(dlg.interfaceCombo.GetCount(), 2);
-        // Without GetIfEntry2: 4294967295 -> 8 is 9 bytes over the top of the 32-bit counter;
-        // 2147483648 -> 7 is a counter that started again.
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 7 ");
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 4294967304 ");
+    // Adapters appear: the buffer grows, the list stays as built, position 1 still reads row 1.
+    for (int i = 0; i < 40; ++i)
+        fake.rows.push_back(MakeRow("Virtual adapter", 0, 9, 9));
+    fake.rows[1].dwOutOctets = 7;
+    fake.rows[1].dwInOctets = 8;
+    panel.Tick(true);
+    EXPECT_GT(panel.Table().capacity(), firstCapacity);
+    EXPECT_EQ(panel.Table().RowCount(), 42u);
+    EXPECT_EQ(panel.Interfaces().size(), 2u);
+    // Without GetIfEntry2: 4294967295 -> 8 is 9 bytes over the top of the 32-bit counter;
+    // 2147483648 -> 7 is a counter that started again.
+    EXPECT_EQ(texts.bytesSent, " 7 ");
+    EXPECT_EQ(texts.bytesReceived, " 4294967304 ");
 
-        // A table that grows on every query, faster than the buffer can follow.
-        fake.growEachCall = true;
-        dlg.Ticks(20);
-        fake.growEachCall = false;
+    // A table that grows on every query, faster than the buffer can follow.
+    fake.growEachCall = true;
+    for (int i = 0; i < 20; ++i)
+        panel.Tick(false);
+    fake.growEachCall = false;
 
-        // Row 1 disappears: the counters keep the last ones shown.
-        fake.rows.resize(1);
-        dlg.Ticks(2);
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 7 ");
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 4294967304 ");
-        EXPECT_EQ(dlg.statusPanel.TrayTip(), "Spindrel");
-    });
+    // Row 1 disappears: the counters keep the last ones shown.
+    fake.rows.resize(1);
+    panel.Tick(true);
+    EXPECT_EQ(texts.bytesSent, " 7 ");
+    EXPECT_EQ(texts.bytesReceived, " 4294967304 ");
+    EXPECT_EQ(panel.TrayTip(), "Spindrel");
     EXPECT_EQ(fake.oversized, 0);
     EXPECT_EQ(fake.unsorted, 0);
 }
@@ -337,8 +340,7 @@ TEST_F(NetStatusTest, SixtyFourBitTotalsAndDescriptionsInAnyLanguage)
     MIB_IF_ROW2 rows[2] = {{}, {}};
     std::fill_n(rows[0].Description, 60, L'\x0436');
     std::fill_n(rows[1].Description, 60, L'\x7F51');
-    rows[0].InOctets = 5041084150u;
-    rows[0].OutOctets = 4294967296u;
+    std::tie(rows[0].InOctets, rows[0].OutOctets) = std::make_pair(5041084150u, 4294967296u);
     wideRows = {{fake.rows[0].dwIndex, rows[0]}, {fake.rows[1].dwIndex, rows[1]}};
     std::string cyrillic = " ", chinese = " ";
     for (int i = 0; i < 38; ++i)
@@ -363,11 +365,12 @@ TEST_F(NetStatusTest, ListsTheFirst256AcceptedRows)
     fake.rows.push_back(MakeRow("WAN Miniport (L2TP)", 0));
     for (DWORD i = 0; i < 300; ++i)
         fake.rows.push_back(MakeRow("Adapter", 10000000, i, i));
-    Run(255, [](NetStatusDlg& dlg) {
-        EXPECT_EQ(dlg.interfaceCombo.GetCount(), 256);
-        dlg.Ticks(1);
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 255 "); // row 256
-    });
+    netstatus::StatusPanel panel("Spindrel");
+    panel.Select(255);
+    ASSERT_TRUE(panel.LoadInterfaces());
+    EXPECT_EQ(panel.Interfaces().size(), 256u);
+    panel.Tick(true);
+    EXPECT_EQ(panel.Texts().bytesSent, " 255 "); // row 256
 }
 
 // The stored choice, put back as the test found it.
