@@ -204,7 +204,7 @@ void CSpindrelDlg::LoadPreferences()
         checkPeriodText = DecimalText(key.Read("CheckPeriodNum", 12));
         accelerateNText = DecimalText(key.Read("AccelerateN", 7));
         checkPeriodUnit = static_cast<std::int32_t>(key.Read("CheckPeriodCombo", 0));
-        selectedInterface = static_cast<std::int32_t>(key.Read("Network", 0));
+        statusPanel.Select(static_cast<std::int32_t>(key.Read("Network", 0)));
     }
     UpdateData(FALSE);
 }

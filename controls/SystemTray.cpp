@@ -9,10 +9,20 @@ namespace {
 
 NotifyIconCall notifyIcon = nullptr;
 
+NotifyIconWideCall notifyIconWide = nullptr;
+
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data)
 {
     return notifyIcon ? notifyIcon(message, data) : ::Shell_NotifyIconA(message, data);
 }
+
+// The wide record up to and including guidItem, as the ANSI one.
+constexpr DWORD kWideIconDataSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID));
+#ifdef _WIN64
+static_assert(kWideIconDataSize == 968, "the 64-bit NOTIFYICONDATAW up to guidItem is 968 bytes");
+#else
+static_assert(kWideIconDataSize == 952, "the 32-bit NOTIFYICONDATAW up to guidItem is 952 bytes");
+#endif
 
 // The parent of windows that sit in the tray. An invisible window has no taskbar button, and
 // neither has a window it parents. Made on first use, it lives until the program ends; its
@@ -71,6 +81,13 @@ void CopyTrayText(char* buffer, std::size_t size, const char* source)
         std::memcpy(buffer, source, length);
     }
     buffer[length] = '\0';
+}
+
+NotifyIconWideCall SetNotifyIconWideCall(NotifyIconWideCall call)
+{
+    NotifyIconWideCall previous = notifyIconWide;
+    notifyIconWide = call;
+    return previous;
 }
 
 const MessageMap CSystemTray::messageMap{&CWnd::messageMap, {
@@ -134,6 +151,37 @@ BOOL CSystemTray::RemoveFromTray()
     if (NotifyIcon(NIM_DELETE, &iconData))
         removed = TRUE;
     return removed == TRUE;
+}
+
+BOOL CSystemTray::SetTooltipText(const wchar_t* tip)
+{
+    wchar_t text[sizeof wideTip / sizeof wideTip[0]] = {};
+    std::size_t length = 0;
+    while (tip && tip[length] && length + 1 < sizeof text / sizeof text[0])
+        ++length;
+    // Never half of a character that takes two UTF-16 units.
+    if (length > 0 && tip[length - 1] >= 0xD800 && tip[length - 1] <= 0xDBFF)
+        --length;
+    if (length)
+        std::memcpy(text, tip, length * sizeof text[0]);
+    if (std::memcmp(text, wideTip, sizeof text) == 0)
+        return enabled && !hidden && !removed;
+    std::memcpy(wideTip, text, sizeof text);
+    return SendWideTip();
+}
+
+BOOL CSystemTray::SendWideTip()
+{
+    if (!enabled || hidden || removed || !wideTip[0])
+        return FALSE;
+    NOTIFYICONDATAW data;
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = kWideIconDataSize;
+    data.hWnd = iconData.hWnd;
+    data.uID = iconData.uID;
+    data.uFlags = NIF_TIP;
+    std::memcpy(data.szTip, wideTip, sizeof data.szTip);
+    return notifyIconWide ? notifyIconWide(NIM_MODIFY, &data) : ::Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -237,6 +285,7 @@ void CSystemTray::RetryPendingAdd()
     if (!shown)
         shown = NotifyIcon(NIM_ADD, &iconData);
     removed = !shown;
+    SendWideTip(); // the icon was added with the record's own tooltip
 }
 
 namespace {

@@ -31,7 +31,7 @@ public:
     using CSpindrelDlg::runAtStartup;
     using CSpindrelDlg::runClientOnStart;
     using CSpindrelDlg::SavePreferences;
-    using CSpindrelDlg::selectedInterface;
+    using CSpindrelDlg::statusPanel;
     using CSpindrelDlg::ToggleAutoResumeDownloads;
     using CSpindrelDlg::ToggleRunAtStartup;
     using CSpindrelDlg::ToggleRunClientOnStart;
@@ -118,7 +118,7 @@ TEST_F(Preferences, ALoadThenASaveWritesBackWhatWasLoaded)
         dlg.LoadPreferences();
         EXPECT_EQ(dlg.checkPeriodText, "-1");
         EXPECT_EQ(dlg.accelerateNText, "-2147483648");
-        EXPECT_EQ(dlg.selectedInterface, 3);
+        EXPECT_EQ(dlg.statusPanel.Selected(), 3);
         ::SHDeleteKeyA(HKEY_CURRENT_USER, productKey);
         dlg.SavePreferences();
         EXPECT_TRUE(HoldsDword("CheckPeriodNum", 0xFFFFFFFFu));
@@ -157,7 +157,7 @@ TEST_P(ForeignValues, NeverReadPastFourBytesAndKeepTheDefaultWhenUnreadable)
         EXPECT_EQ(dlg.checkPeriodText, set ? "4660" : "12");
         EXPECT_EQ(dlg.accelerateNText, set ? "4660" : "7");
         EXPECT_EQ(dlg.checkPeriodUnit, set ? 0x1234 : 0);
-        EXPECT_EQ(dlg.selectedInterface, set ? 0x1234 : 0);
+        EXPECT_EQ(dlg.statusPanel.Selected(), set ? 0x1234 : 0);
         // The menu's update handler reads the same way.
         EXPECT_EQ(dlg.OpenSettingsMenu().autoRun, set);
     });
