@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/Config.h"
 #include "app/ErrorMessageDlg.h"
@@ -230,25 +231,43 @@ void CSpindrelDlg::LaunchClient()
     // The install path, read while the client's key is open; the key is closed before anything
     // is started or shown. The buffer holds MAX_PATH characters in UTF-8.
     char installPath[client_path::kInstallPathSize] = {};
+    DWORD type = REG_NONE;
     {
         UniqueKey key;
         if (::RegOpenKeyExA(HKEY_CURRENT_USER, clientKeyPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
             notInstalled.DoModal();
             return;
         }
-        DWORD size = sizeof installPath;
-        // A path longer than the buffer fails the query (ERROR_MORE_DATA): nothing happens.
-        if (::RegQueryValueExA(key.get(), "Install Path", nullptr, nullptr, reinterpret_cast<BYTE*>(installPath),
-                               &size) != ERROR_SUCCESS)
-            return;
+        DWORD size = sizeof installPath - 1; // a NUL always follows what is read
+        const LSTATUS read = ::RegQueryValueExA(key.get(), "Install Path", nullptr, &type,
+                                                reinterpret_cast<BYTE*>(installPath), &size);
+        if (read == ERROR_FILE_NOT_FOUND)
+            return; // the client keeps no install path: nothing to start, nothing to report
+        if (read != ERROR_SUCCESS) { // longer than any path: the client cannot be found there
+            type = REG_NONE;
+            installPath[0] = '\0';
+        }
     }
 
-    const auto executable = client_path::ExecutablePath(installPath, sizeof installPath, config::clientName);
-    // A path of more than 255 characters is not used, as when it filled a buffer of 256 bytes.
-    if (!executable || code_page::CharacterCount(installPath) > client_path::kInstallPathCharacters)
-        return;
+    // "%ProgramFiles%\Tarvo" and the like, as the installers of the client may write it.
+    char expanded[client_path::kInstallPathSize] = {};
+    const char* value = installPath;
+    if (type == REG_EXPAND_SZ) {
+        const DWORD made = ::ExpandEnvironmentStringsA(installPath, expanded, sizeof expanded);
+        value = made != 0 && made <= sizeof expanded ? expanded : "";
+    }
 
-    const HINSTANCE started = ::ShellExecuteA(nullptr, nullptr, executable->c_str(), nullptr, nullptr, SW_SHOW);
+    // A folder beyond the bound is not used, and neither is one that names nothing: the client
+    // is not where the registry says, so the user is told, as when it is missing.
+    const auto client = client_path::Locate(value, std::strlen(value) + 1, config::clientName);
+    if (!client || code_page::CharacterCount(client->folder) > client_path::kInstallPathCharacters) {
+        notInstalled.DoModal();
+        return;
+    }
+
+    // Started in its own folder, where it finds its files, not in Spindrel's current folder.
+    const HINSTANCE started = ::ShellExecuteA(nullptr, nullptr, client->executable.c_str(), nullptr,
+                                              client->folder.c_str(), SW_SHOW);
     if (reinterpret_cast<INT_PTR>(started) <= 32)
         notInstalled.DoModal();
 }
