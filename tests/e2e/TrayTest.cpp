@@ -5,6 +5,7 @@
 
 #include "app/Config.h"
 #include "tests/common/Process.h"
+#include "res/resource.h"
 
 #include <shellapi.h>
 
@@ -29,8 +30,8 @@ TEST(Tray, HideShowAndExitWhileHidden)
     // "&Minimize to Tray": hidden, off the taskbar, and the status clock goes on.
     spindrel.PostCommand(2);
     ASSERT_TRUE(WaitUntil([&] { return InTray(window); }));
-    const std::string before = spindrel.ControlText(1009);
-    EXPECT_TRUE(WaitUntil([&] { return spindrel.ControlText(1009) != before; }, 5000));
+    const std::string before = spindrel.ControlText(IDC_CONNECTED_TIME);
+    EXPECT_TRUE(WaitUntil([&] { return spindrel.ControlText(IDC_CONNECTED_TIME) != before; }, 5000));
 
     // A single click on the icon does nothing; a double click brings the window back to the front.
     EXPECT_EQ(spindrel.SendTrayEvent(WM_LBUTTONUP), 1);
@@ -45,7 +46,7 @@ TEST(Tray, HideShowAndExitWhileHidden)
     ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(WaitUntil([&] { return InTray(window); }));
     EXPECT_TRUE(spindrel.Running());
-    spindrel.PostCommand(32786);
+    spindrel.PostCommand(ID_EXIT);
     DWORD code = 99;
     EXPECT_TRUE(spindrel.WaitForExit(15000, &code));
     EXPECT_EQ(code, 0u);
