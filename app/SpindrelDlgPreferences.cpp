@@ -16,8 +16,14 @@
 #include "app/core/ClientPath.h"
 #include "app/core/StartupCommand.h"
 #include "framework/CodePage.h"
+#include "framework/Handles.h"
 
 namespace {
+
+// The shell link's class and interface ids, defined here rather than linked from the id library.
+const CLSID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kShellLinkId = {0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kPersistFileId = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // Where Windows looks for programs to start at logon; our entry is named after the product.
 constexpr const char runKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -60,22 +66,22 @@ HRESULT CreateShortcut(const std::wstring& link, const std::wstring& exe, const 
 {
     // The main thread's COM is up; a caller without it (a test) gets it for the call.
     const HRESULT com = ::CoInitialize(nullptr);
-    IShellLinkW* shellLink = nullptr;
-    HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                        reinterpret_cast<void**>(&shellLink));
-    if (SUCCEEDED(result)) {
-        shellLink->SetPath(ShortcutTarget(exe).c_str());
-        shellLink->SetWorkingDirectory(folder.c_str());
-        shellLink->SetIconLocation(exe.c_str(), 0);
-        shellLink->SetShowCmd(SW_SHOWNORMAL);
-        IPersistFile* file = nullptr;
-        result = shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    HRESULT result;
+    {
+        UniqueInterface<IShellLinkW> shellLink;
+        result = ::CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkId, shellLink.putVoid());
         if (SUCCEEDED(result)) {
-            result = file->Save(link.c_str(), TRUE);
-            file->Release();
+            shellLink->SetPath(ShortcutTarget(exe).c_str());
+            shellLink->SetWorkingDirectory(folder.c_str());
+            shellLink->SetIconLocation(exe.c_str(), 0);
+            shellLink->SetShowCmd(SW_SHOWNORMAL);
+            UniqueInterface<IPersistFile> file;
+            result = shellLink->QueryInterface(kPersistFileId, file.putVoid());
+            if (SUCCEEDED(result))
+                result = file->Save(link.c_str(), TRUE);
         }
-        shellLink->Release();
-    }
+    } // released before COM is shut down
+
     if (SUCCEEDED(com))
         ::CoUninitialize();
     // Some shells report success for a file they could not write.
@@ -99,9 +105,10 @@ std::wstring SystemMessage(HRESULT result)
                                 message.back() == L'.'))
         message.pop_back();
     if (message.empty()) {
-        wchar_t code[32];
-        std::swprintf(code, 32, L"error 0x%08lX", static_cast<unsigned long>(result));
-        message = code;
+        // Spelt out here: a wide printf would link a second formatter into the program.
+        message = L"error 0x";
+        for (int shift = 28; shift >= 0; shift -= 4)
+            message += L"0123456789ABCDEF"[(static_cast<DWORD>(result) >> shift) & 0xF];
     }
     return message;
 }
