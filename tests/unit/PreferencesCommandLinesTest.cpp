@@ -65,7 +65,8 @@ TEST(ClientPath, TakesTheFolderWhateverFormItIsWrittenIn)
     // A drive's root is the working folder, not the drive's current folder.
     EXPECT_EQ(Executable("D:\\"), "D:\\Tarvo.exe in D:\\");
     EXPECT_EQ(Executable("D:\\Tarvo.exe"), "D:\\Tarvo.exe in D:\\");
-    EXPECT_EQ(Executable("\\\\server\\share\\Tarvo"), "\\\\server\\share\\Tarvo\\Tarvo.exe in \\\\server\\share\\Tarvo");
+    EXPECT_EQ(Executable("\\\\server\\share\\Tarvo"),
+              "\\\\server\\share\\Tarvo\\Tarvo.exe in \\\\server\\share\\Tarvo");
     // Only the last name counts as the executable's.
     EXPECT_EQ(Executable("C:\\Tarvo.exe\\Tarvo"), "C:\\Tarvo.exe\\Tarvo\\Tarvo.exe in C:\\Tarvo.exe\\Tarvo");
     for (const char* none : {"", "  ", "\"\"", "\\", "Tarvo.exe", "\"  \\\""})
