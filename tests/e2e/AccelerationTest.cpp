@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/common/Process.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -34,12 +35,12 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     const HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
     const std::string needsRights = "State: Stopped\nNeeds administrator rights";
-    EXPECT_EQ(spindrel.ControlText(1001), needsRights);
-    ::Sleep(500);
-    EXPECT_EQ(Box(spindrel), nullptr); // the start asks nothing
+    EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATE), needsRights);
+    // The start asks nothing: no box comes, however long it is given.
+    EXPECT_FALSE(WaitUntil([&] { return Box(spindrel) != nullptr; }, 2000));
 
     for (const int answer : {IDNO, IDYES}) {
-        ::PostMessageA(::GetDlgItem(window, 1001), BM_CLICK, 0, 0);
+        ::PostMessageA(::GetDlgItem(window, IDC_ACCELERATE), BM_CLICK, 0, 0);
         HWND box = nullptr;
         std::string text; // once the box has its text
         ASSERT_TRUE(WaitUntil([&] { return (box = Box(spindrel)) && !(text = ItemText(box, 0xFFFF)).empty(); }));
@@ -48,7 +49,7 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
         ::PostMessageA(box, WM_COMMAND, answer, 0);
         EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
         if (answer == IDNO) {
-            EXPECT_EQ(spindrel.ControlText(1001), needsRights);
+            EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATE), needsRights);
         }
     }
 
@@ -57,7 +58,7 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     EXPECT_NE(::GetFileAttributesA(settings.c_str()), INVALID_FILE_ATTRIBUTES);
     HWND second = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (second = ::FindWindowA("#32770", "Spindrel")) != nullptr; }, 15000));
-    ::PostMessageA(second, WM_COMMAND, 32786, 0);
+    ::PostMessageA(second, WM_COMMAND, ID_EXIT, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(second); }));
     WaitUntil([&] { return ::DeleteFileA(exe.c_str()) != FALSE; });
     ::DeleteFileA(settings.c_str());
