@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/CaptureEngine.h"
 #include "tests/win32/EngineLoopback.h"
 
 namespace {
@@ -44,13 +45,7 @@ public:
     int closes = 0;
 };
 
-void SetAddresses(std::initializer_list<const char*> texts)
-{
-    std::memset(localAddresses, 0, sizeof localAddresses);
-    localAddressCount = 0;
-    for (const char* text : texts)
-        std::snprintf(localAddresses[localAddressCount++].text, sizeof localAddresses[0].text, "%s", text);
-}
+const std::uint32_t kLoopback = ::inet_addr("127.0.0.1");
 
 // A worker on a thread of the test's own, so that its exit code can be read.
 class Worker {
@@ -97,11 +92,7 @@ protected:
         WSADATA data;
         ::WSAStartup(MAKEWORD(1, 1), &data);
     }
-    void SetUp() override
-    {
-        SetAddresses({"127.0.0.1"});
-        accelerating = 1;
-    }
+    void SetUp() override { accelerating = 1; }
     void TearDown() override { accelerating = 0; }
 
     LoopbackSockets sockets;
@@ -110,7 +101,7 @@ protected:
 
 TEST_F(EngineCapture, WorkerDiscardsDatagramsAndEndsWithTheFirstOneAfterSwitchOff)
 {
-    Worker worker(StartCapture());
+    Worker worker(StartCapture(kLoopback));
     const SOCKET s = captureSocket.load();
     ASSERT_NE(s, INVALID_SOCKET);
     const unsigned short port = PortOf(s);
@@ -135,7 +126,7 @@ TEST_F(EngineCapture, WorkerDiscardsDatagramsAndEndsWithTheFirstOneAfterSwitchOf
 
 TEST_F(EngineCapture, TooLongDatagramsAreDiscardedAndAnyOtherReceiveErrorEndsTheWorker)
 {
-    Worker worker(StartCapture());
+    Worker worker(StartCapture(kLoopback));
     const unsigned short port = PortOf(captureSocket.load());
     SendTo(port, 2000); // longer than the 1600-byte buffer: one datagram, cut and discarded
     SendTo(port);
@@ -153,27 +144,20 @@ TEST_F(EngineCapture, FailedCreationOrBindEndsTheWorkerAtOnceWithoutASecondClose
     PreboundSockets prebound(sockets);
     {
         ScopedHook bound(&SetCaptureSocketSource, &prebound);
-        Worker worker(StartCapture());
+        Worker worker(StartCapture(kLoopback));
         EXPECT_EQ(captureSocket.load(), INVALID_SOCKET);
         EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(engine::kWorkerReceiveFailed));
-        EXPECT_EQ(StartCapture().outcome, CaptureOutcome::Failed);
+        EXPECT_EQ(StartCapture(kLoopback).outcome, CaptureOutcome::Failed);
     }
-    // An empty table (no local address could be listed) binds nothing.
-    SetAddresses({});
-    {
-        Worker worker(StartCapture());
-        EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(engine::kWorkerReceiveFailed));
-    }
-    EXPECT_EQ(sockets.Opened(), 3);
+    EXPECT_EQ(sockets.Opened(), 2);
     EXPECT_EQ(sockets.StillOpen(), 0);
     EXPECT_EQ(sockets.DoubleCloses(), 0);
 
     // The socket cannot be made at all (raw sockets refused).
     RefusedSockets refused;
-    SetAddresses({"127.0.0.1"});
     {
         ScopedHook refusing(&SetCaptureSocketSource, &refused);
-        Worker worker(StartCapture());
+        Worker worker(StartCapture(kLoopback));
         EXPECT_EQ(captureSocket.load(), INVALID_SOCKET);
         EXPECT_EQ(worker.ExitCode(), static_cast<DWORD>(engine::kWorkerReceiveFailed));
     }
@@ -185,7 +169,7 @@ TEST_F(EngineCapture, FailedCreationOrBindEndsTheWorkerAtOnceWithoutASecondClose
 
 TEST_F(EngineCapture, SwitchOnAgainEndsTheWaitingWorkerWhichNeverTouchesTheNewSocket)
 {
-    Worker first(StartCapture());
+    Worker first(StartCapture(kLoopback));
     const SOCKET firstSocket = captureSocket.load();
     // Once the worker has taken a datagram it is in its loop (a worker that starts after a
     // switch-off ends at once).
@@ -196,7 +180,7 @@ TEST_F(EngineCapture, SwitchOnAgainEndsTheWaitingWorkerWhichNeverTouchesTheNewSo
     EXPECT_EQ(first.ExitCode(200), STILL_ACTIVE); // waiting, no traffic
 
     accelerating = 1;
-    Worker second(StartCapture());
+    Worker second(StartCapture(kLoopback));
     const SOCKET secondSocket = captureSocket.load();
     ASSERT_NE(secondSocket, INVALID_SOCKET);
     EXPECT_NE(secondSocket, firstSocket);
@@ -215,7 +199,7 @@ TEST_F(EngineCapture, SwitchOnAgainEndsTheWaitingWorkerWhichNeverTouchesTheNewSo
     accelerating = 0;
     RefusedSockets refused;
     ScopedHook refusing(&SetCaptureSocketSource, &refused);
-    StartCapture();
+    StartCapture(kLoopback);
     EXPECT_EQ(second.ExitCode(), static_cast<DWORD>(engine::kWorkerStopped));
     EXPECT_EQ(sockets.StillOpen(), 0);
     EXPECT_EQ(sockets.DoubleCloses(), 0);
@@ -251,22 +235,20 @@ DWORD WINAPI EndlesslyGrowingAddresses(PMIB_IPADDRTABLE, PULONG size, BOOL)
     return ERROR_INSUFFICIENT_BUFFER;
 }
 
-TEST(EngineAddressTable, ListsThisMachinesAddressesInDottedText)
+TEST(EngineAddressTable, ListsThisMachinesAddressesWithTheirInterfaces)
 {
-    WSADATA data;
-    ::WSAStartup(MAKEWORD(1, 1), &data);
     LocalAddress table[kLocalAddressCapacity];
     std::memset(table, 'z', sizeof table);
     const int count = BuildLocalAddressTable(table, kLocalAddressCapacity);
     ASSERT_GE(count, 1); // Wine reports lo and eth0
     bool loopback = false;
     for (int i = 0; i < count; ++i) {
-        EXPECT_NE(::inet_addr(table[i].text), INADDR_NONE) << table[i].text;
-        loopback = loopback || std::strcmp(table[i].text, "127.0.0.1") == 0;
+        EXPECT_NE(table[i].interfaceIndex, 0u);
+        loopback = loopback || table[i].address == kLoopback;
     }
     EXPECT_TRUE(loopback);
     for (int i = count; i < kLocalAddressCapacity; ++i)
-        EXPECT_STREQ(table[i].text, "");
+        EXPECT_EQ(table[i].address | table[i].interfaceIndex, 0u);
 }
 
 TEST(EngineAddressTable, MoreAddressesThanFitGiveTheFirstHundredInTheSystemsOrder)
@@ -277,8 +259,8 @@ TEST(EngineAddressTable, MoreAddressesThanFitGiveTheFirstHundredInTheSystemsOrde
         LocalAddress table[kLocalAddressCapacity];
         const int count = BuildLocalAddressTable(table, kLocalAddressCapacity);
         ASSERT_EQ(count, static_cast<int>(total < 100 ? total : 100)) << total;
-        EXPECT_STREQ(table[0].text, "10.0.0.1");
-        EXPECT_STREQ(table[count - 1].text, count == 100 ? "10.0.0.100" : "10.0.0.1");
+        EXPECT_EQ(table[0].address, htonl(0x0A000001u));
+        EXPECT_EQ(table[count - 1].address, htonl(count == 100 ? 0x0A000064u : 0x0A000001u));
     }
 }
 
@@ -290,9 +272,73 @@ TEST(EngineAddressTable, AFailingQueryGivesAnEmptyTableAndTheCaptureFailsQuietly
         std::memset(table, 'z', sizeof table);
         EXPECT_EQ(BuildLocalAddressTable(table, kLocalAddressCapacity), 0);
         for (const LocalAddress& entry : table)
-            EXPECT_STREQ(entry.text, "");
+            EXPECT_EQ(entry.address | entry.interfaceIndex, 0u);
     }
     EXPECT_EQ(BuildLocalAddressTable(nullptr, 100), 0);
+}
+
+// The network that the engine sees: its address table and the interface of its default route.
+NetworkStandIn network;
+
+// The capture follows the network through the engine: it waits without an address, starts when one
+// appears, moves to the default route's address and back, waits again when only loopback is left,
+// and a switch-off ends a quiet capture before it returns. One worker at a time, each socket closed
+// once.
+TEST_F(EngineCapture, TheEngineWaitsStartsMovesAndStopsAtOnce)
+{
+    ScopedHook table(&SetIpAddrTableQuery, &NetworkStandIn::Addresses);
+    ScopedHook route(&SetBestInterfaceQuery, &NetworkStandIn::BestInterface);
+    network.Set({{"127.0.0.1", 1}}, 0);
+    const int threads = ThreadCount();
+    CaptureEngine engine;
+    EXPECT_EQ(engine.SwitchOn(), CaptureState::Waiting);
+    EXPECT_EQ(accelerating.load(), 1);
+    EXPECT_EQ(sockets.Opened(), 0);
+    EXPECT_EQ(engine.OnStatusTick(), CaptureState::Waiting);
+
+    // An address appears: the next check starts the capture on it.
+    network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+    EXPECT_EQ(engine.CheckNetwork(), CaptureState::Activated);
+    EXPECT_EQ(sockets.asked.load(), ::inet_addr("10.0.0.5"));
+    // A virtual adapter listed first changes nothing while the default route stays.
+    network.Set({{"172.20.0.1", 9}, {"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+    EXPECT_EQ(engine.CheckNetwork(), CaptureState::Activated);
+    EXPECT_EQ(sockets.Opened(), 1);
+    // The default route moves to it (a VPN): so does the capture, and back.
+    network.Set({{"172.20.0.1", 9}, {"127.0.0.1", 1}, {"10.0.0.5", 7}}, 9);
+    EXPECT_EQ(engine.CheckNetwork(), CaptureState::Activated);
+    EXPECT_EQ(engine.BoundAddress(), ::inet_addr("172.20.0.1"));
+    network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+    EXPECT_EQ(engine.CheckNetwork(), CaptureState::Activated);
+    EXPECT_EQ(engine.BoundAddress(), ::inet_addr("10.0.0.5"));
+    EXPECT_EQ(sockets.Opened(), 3);
+    EXPECT_EQ(sockets.StillOpen(), 1);
+    EXPECT_LE(ThreadCount(), threads + 1);
+    // A report about a capture already replaced changes nothing.
+    EXPECT_EQ(engine.OnCaptureFailed(1), CaptureState::Activated);
+
+    // Only loopback left: waiting, the capture's socket closed.
+    network.Set({{"127.0.0.1", 1}}, 0);
+    EXPECT_EQ(engine.OnStatusTick(), CaptureState::Waiting);
+    EXPECT_EQ(sockets.StillOpen(), 0);
+
+    // A quiet capture: the switch-off has closed its socket and ended its worker when it returns.
+    network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+    EXPECT_EQ(engine.OnStatusTick(), CaptureState::Activated);
+    const DWORD before = ::GetTickCount();
+    engine.Stop();
+    std::printf("switch-off ended the capture in %lu ms\n", ::GetTickCount() - before);
+    EXPECT_EQ(engine.State(), CaptureState::Stopped);
+    EXPECT_EQ(sockets.StillOpen(), 0);
+    EXPECT_EQ(ThreadCount(), threads);
+    EXPECT_EQ(accelerating.load(), 0);
+    EXPECT_EQ(engine.OnStatusTick(), CaptureState::Stopped);
+    EXPECT_EQ(sockets.DoubleCloses(), 0);
+
+    // The sockets library cannot start: the capture fails without a socket.
+    ScopedHook noSockets(&SetSocketsStartup, +[] { return false; });
+    EXPECT_EQ(engine.SwitchOn(), CaptureState::Failed);
+    EXPECT_EQ(sockets.Opened(), 4);
 }
 
 } // namespace
