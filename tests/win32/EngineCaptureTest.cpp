@@ -335,8 +335,9 @@ TEST_F(EngineCapture, TheEngineWaitsStartsMovesAndStopsAtOnce)
     EXPECT_EQ(engine.OnStatusTick(), CaptureState::Stopped);
     EXPECT_EQ(sockets.DoubleCloses(), 0);
 
-    // The sockets library cannot start: the capture fails without a socket.
+    // The sockets library cannot start: the capture fails without a socket, at each switch-on.
     ScopedHook noSockets(&SetSocketsStartup, +[] { return false; });
+    EXPECT_EQ(engine.SwitchOn(), CaptureState::Failed);
     EXPECT_EQ(engine.SwitchOn(), CaptureState::Failed);
     EXPECT_EQ(sockets.Opened(), 4);
 }

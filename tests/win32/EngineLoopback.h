@@ -8,6 +8,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <initializer_list>
 #include <mutex>
@@ -83,25 +84,18 @@ public:
     {
         std::lock_guard<std::mutex> hold(lock_);
         rows_.clear();
-        for (const auto& [text, index] : entries) {
-            MIB_IPADDRROW row = {};
-            row.dwAddr = ::inet_addr(text);
-            row.dwIndex = index;
-            rows_.push_back(row);
-        }
+        for (const auto& [text, index] : entries)
+            rows_.push_back({::inet_addr(text), index});
         routed_ = routed;
     }
     static DWORD WINAPI Addresses(PMIB_IPADDRTABLE table, PULONG size, BOOL)
     {
         std::lock_guard<std::mutex> hold(lock_);
         const ULONG needed = static_cast<ULONG>(sizeof(DWORD) + rows_.size() * sizeof(MIB_IPADDRROW));
-        if (!table || *size < needed) {
-            *size = needed;
-            return ERROR_INSUFFICIENT_BUFFER;
-        }
+        if (!table || *size < needed)
+            return *size = needed, ERROR_INSUFFICIENT_BUFFER;
         table->dwNumEntries = static_cast<DWORD>(rows_.size());
-        for (size_t i = 0; i < rows_.size(); ++i)
-            table->table[i] = rows_[i];
+        std::copy(rows_.begin(), rows_.end(), table->table);
         return NO_ERROR;
     }
     static DWORD WINAPI BestInterface(IPAddr, PDWORD index)

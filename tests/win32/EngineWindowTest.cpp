@@ -198,30 +198,4 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
     EXPECT_EQ(sockets.DoubleCloses(), 0);
 }
 
-TEST(EngineWindow, WithoutTheSocketsLibraryTheToggleSaysCaptureFailedAtStartAndOnAClick)
-{
-    LoopbackSockets sockets;
-    ScopedHook source(&SetCaptureSocketSource, &sockets);
-    ScopedHook noSockets(&SetSocketsStartup, +[] { return false; });
-    openedWindow = nullptr;
-    WatchedDialog dialog;
-    std::string clicked;
-    int clickedCheck = -1;
-    std::thread driver([&] {
-        WaitUntil([] { return openedWindow.load() != nullptr; }, 10000);
-        const HWND window = openedWindow.load();
-        ::SendMessageA(::GetDlgItem(window, IDC_ACCELERATE), BM_CLICK, 0, 0);
-        clicked = ItemText(window, IDC_ACCELERATE);
-        clickedCheck = static_cast<int>(::SendDlgItemMessageA(window, IDC_ACCELERATE, BM_GETCHECK, 0, 0));
-        ::PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
-    });
-    dialog.DoModal();
-    driver.join();
-    EXPECT_EQ(dialog.caption, "State: Stopped\nCapture failed");
-    EXPECT_EQ(dialog.check, BST_UNCHECKED);
-    EXPECT_EQ(clicked, "State: Stopped\nCapture failed");
-    EXPECT_EQ(clickedCheck, BST_UNCHECKED);
-    EXPECT_EQ(sockets.Opened(), 0);
-}
-
 } // namespace
