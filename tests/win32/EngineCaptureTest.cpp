@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/CaptureEngine.h"
 #include "tests/win32/EngineLoopback.h"
 
 namespace {
@@ -275,71 +274,6 @@ TEST(EngineAddressTable, AFailingQueryGivesAnEmptyTableAndTheCaptureFailsQuietly
             EXPECT_EQ(entry.address | entry.interfaceIndex, 0u);
     }
     EXPECT_EQ(BuildLocalAddressTable(nullptr, 100), 0);
-}
-
-// The network that the engine sees: its address table and the interface of its default route.
-NetworkStandIn network;
-
-// The capture follows the network through the engine: it waits without an address, starts when one
-// appears, moves to the default route's address and back, waits again when only loopback is left,
-// and a switch-off ends a quiet capture before it returns. One worker at a time, each socket closed
-// once.
-TEST_F(EngineCapture, TheEngineWaitsStartsMovesAndStopsAtOnce)
-{
-    ScopedHook table(&SetIpAddrTableQuery, &NetworkStandIn::Addresses);
-    ScopedHook route(&SetBestInterfaceQuery, &NetworkStandIn::BestInterface);
-    network.Set({{"127.0.0.1", 1}}, 0);
-    const int threads = ThreadCount();
-    CaptureEngine engine;
-    EXPECT_EQ(engine.SwitchOn(), CaptureState::Waiting);
-    EXPECT_EQ(accelerating.load(), 1);
-    EXPECT_EQ(sockets.Opened(), 0);
-    EXPECT_EQ(engine.OnStatusTick(), CaptureState::Waiting);
-
-    // An address appears: the next check starts the capture on it.
-    network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
-    EXPECT_EQ(engine.CheckNetwork(), CaptureState::Activated);
-    EXPECT_EQ(sockets.asked.load(), ::inet_addr("10.0.0.5"));
-    // A virtual adapter listed first changes nothing while the default route stays.
-    network.Set({{"172.20.0.1", 9}, {"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
-    EXPECT_EQ(engine.CheckNetwork(), CaptureState::Activated);
-    EXPECT_EQ(sockets.Opened(), 1);
-    // The default route moves to it (a VPN): so does the capture, and back.
-    network.Set({{"172.20.0.1", 9}, {"127.0.0.1", 1}, {"10.0.0.5", 7}}, 9);
-    EXPECT_EQ(engine.CheckNetwork(), CaptureState::Activated);
-    EXPECT_EQ(engine.BoundAddress(), ::inet_addr("172.20.0.1"));
-    network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
-    EXPECT_EQ(engine.CheckNetwork(), CaptureState::Activated);
-    EXPECT_EQ(engine.BoundAddress(), ::inet_addr("10.0.0.5"));
-    EXPECT_EQ(sockets.Opened(), 3);
-    EXPECT_EQ(sockets.StillOpen(), 1);
-    EXPECT_LE(ThreadCount(), threads + 1);
-    // A report about a capture already replaced changes nothing.
-    EXPECT_EQ(engine.OnCaptureFailed(1), CaptureState::Activated);
-
-    // Only loopback left: waiting, the capture's socket closed.
-    network.Set({{"127.0.0.1", 1}}, 0);
-    EXPECT_EQ(engine.OnStatusTick(), CaptureState::Waiting);
-    EXPECT_EQ(sockets.StillOpen(), 0);
-
-    // A quiet capture: the switch-off has closed its socket and ended its worker when it returns.
-    network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
-    EXPECT_EQ(engine.OnStatusTick(), CaptureState::Activated);
-    const DWORD before = ::GetTickCount();
-    engine.Stop();
-    std::printf("switch-off ended the capture in %lu ms\n", ::GetTickCount() - before);
-    EXPECT_EQ(engine.State(), CaptureState::Stopped);
-    EXPECT_EQ(sockets.StillOpen(), 0);
-    EXPECT_EQ(ThreadCount(), threads);
-    EXPECT_EQ(accelerating.load(), 0);
-    EXPECT_EQ(engine.OnStatusTick(), CaptureState::Stopped);
-    EXPECT_EQ(sockets.DoubleCloses(), 0);
-
-    // The sockets library cannot start: the capture fails without a socket, at each switch-on.
-    ScopedHook noSockets(&SetSocketsStartup, +[] { return false; });
-    EXPECT_EQ(engine.SwitchOn(), CaptureState::Failed);
-    EXPECT_EQ(engine.SwitchOn(), CaptureState::Failed);
-    EXPECT_EQ(sockets.Opened(), 4);
 }
 
 } // namespace

@@ -54,6 +54,7 @@ std::string NextClock(HWND window, const std::string& before, int timeout = 4000
 NetworkStandIn network;
 constexpr char kActivated[] = "State: Activated\nPush to stop";
 constexpr char kWaiting[] = "State: Waiting for network\nPush to stop";
+constexpr char kFailed[] = "State: Stopped\nCapture failed";
 
 // What the system's notice of a changed address table brings, which the stand-in cannot send.
 void NetworkChanged(HWND window)
@@ -100,6 +101,13 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
         NetworkChanged(window);
         EXPECT_EQ(ItemText(window, IDC_ACCELERATE), kActivated);
         EXPECT_EQ(sockets.asked.load(), ::inet_addr("10.0.0.5"));
+        // A virtual adapter listed first, the default route unchanged, and a report about a capture
+        // already replaced: the capture stays where it is.
+        network.Set({{"172.20.0.1", 9}, {"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+        NetworkChanged(window);
+        ::SendMessageA(window, WM_CAPTURE_FAILED, 0, 0);
+        EXPECT_EQ(ItemText(window, IDC_ACCELERATE), kActivated);
+        EXPECT_EQ(sockets.Opened(), 1);
         firstTick = NextClock(window, " 0 hrs :  0 mins :  0 secs");
 
         ::SendMessageA(toggle, BM_CLICK, 0, 0); // off
@@ -116,7 +124,7 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
 
         // The capture dies while on: within a second the window shows it, and the clock stops.
         SendTo(PortOf(captureSocket.load()), kResetDatagramSize);
-        EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_ACCELERATE) == "State: Stopped\nCapture failed"; }, 1000));
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_ACCELERATE) == kFailed; }, 1000));
         EXPECT_EQ(::SendMessageA(toggle, BM_GETCHECK, 0, 0), BST_UNCHECKED);
         EXPECT_EQ(accelerating.load(), 0);
         const std::string failedAt = ItemText(window, IDC_ACCELERATED_TIME);
@@ -125,7 +133,9 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
         // On, and off on a quiet link: the socket is closed by the time the click returns.
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
         ::Sleep(200); // the worker waits in its loop
+        const DWORD offAt = ::GetTickCount();
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        std::printf("a switch-off ended a quiet capture in %lu ms\n", ::GetTickCount() - offAt);
         EXPECT_EQ(sockets.StillOpen(), 0);
         EXPECT_EQ(ItemText(window, IDC_ACCELERATE), "State: Stopped\nPush to activate acceleration");
 
@@ -196,6 +206,30 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
     EXPECT_TRUE(allEnded) << sockets.StillOpen() << " capture sockets open at the end";
     EXPECT_EQ(sockets.Opened(), 507);
     EXPECT_EQ(sockets.DoubleCloses(), 0);
+}
+
+TEST(EngineWindow, WithoutTheSocketsLibraryTheToggleSaysCaptureFailedAtStartAndAfterAClick)
+{
+    LoopbackSockets sockets;
+    ScopedHook source(&SetCaptureSocketSource, &sockets);
+    ScopedHook noLibrary(&SetSocketsStartup, +[] { return false; });
+    openedWindow = nullptr;
+    WatchedDialog dialog;
+    std::string clicked;
+    std::thread driver([&] {
+        WaitUntil([] { return openedWindow.load() != nullptr; }, 10000);
+        if (const HWND window = openedWindow.load()) {
+            ::SendDlgItemMessageA(window, IDC_ACCELERATE, BM_CLICK, 0, 0);
+            clicked = ItemText(window, IDC_ACCELERATE) + char('0' + ::IsDlgButtonChecked(window, IDC_ACCELERATE));
+            ::PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
+        }
+    });
+    dialog.DoModal();
+    driver.join();
+    EXPECT_EQ(dialog.caption, kFailed);
+    EXPECT_EQ(dialog.check, BST_UNCHECKED);
+    EXPECT_EQ(clicked, std::string(kFailed) + '0');
+    EXPECT_EQ(sockets.Opened(), 0);
 }
 
 } // namespace
