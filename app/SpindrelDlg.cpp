@@ -4,7 +4,6 @@
 
 #include "app/AboutDlg.h"
 #include "app/Config.h"
-#include "engine/Capture.h"
 #include "framework/SystemLibrary.h"
 #include "res/resource.h"
 
@@ -36,6 +35,8 @@ const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
     OnMessage<dpi::kChanged>(&CSpindrelDlg::OnDpiChanged),
     OnMessage<WM_CAPTURE_FAILED>(&CSpindrelDlg::OnCaptureFailed),
     OnMessage<WM_STYLECHANGED>(&CSpindrelDlg::OnStyleChanged),
+    OnMessage<WM_NETWORK_CHANGED>(&CSpindrelDlg::OnNetworkChanged),
+    OnMessage<WM_POWERBROADCAST>(&CSpindrelDlg::OnPowerBroadcast),
 }};
 
 const UINT CSpindrelDlg::exitRequestMessage = ::RegisterWindowMessageA(config::exitRequestMessage);
@@ -118,16 +119,10 @@ BOOL CSpindrelDlg::OnInitDialog()
     if (runClientOnStart)
         LaunchClient();
 
-    // 10-13. Sockets; then acceleration switched on, which first builds the local address table
-    // (as every switch-on does); the toggle shows pressed only when the capture runs.
-    WSADATA wsaData;
-#ifdef _WIN64
-    static_assert(sizeof wsaData == 408, "the 64-bit WSADATA is 408 bytes");
-#else
-    static_assert(sizeof wsaData == 400, "the 32-bit WSADATA is 400 bytes");
-#endif
-    ::WSAStartup(MAKEWORD(1, 1), &wsaData);
-    SwitchAccelerationOn();
+    // 10-13. Acceleration switched on: the engine starts the sockets library, chooses the address
+    // and starts the capture, or waits for the network; the toggle shows pressed while it is on.
+    captureEngine.Attach(m_hWnd, WM_CAPTURE_FAILED, WM_NETWORK_CHANGED);
+    ShowCaptureState(captureEngine.SwitchOn());
 
     return TRUE;
 }
@@ -231,9 +226,10 @@ void CSpindrelDlg::OnQuit()
 
 void CSpindrelDlg::OnTimer(UINT_PTR id)
 {
-    if (id == TIMER_STATUS_REFRESH)
+    if (id == TIMER_STATUS_REFRESH) {
         RefreshStatus();
-    else if (id == TIMER_ACCELERATED_CLOCK)
+        ShowCaptureState(captureEngine.OnStatusTick());
+    } else if (id == TIMER_ACCELERATED_CLOCK)
         TickAcceleratedClock();
 }
 

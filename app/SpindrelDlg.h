@@ -10,13 +10,15 @@
 
 #include "controls/ButtonST.h"
 #include "controls/SystemTray.h"
-#include "engine/Capture.h"
+#include "engine/CaptureEngine.h"
 #include "framework/Afx.h"
 #include "netstatus/StatusPanel.h"
 
-// Posted by a capture worker whose capture died while acceleration was on. A private message of
-// the main window, apart from the notification-area callback (0x800A).
+// Private messages of the main window, apart from the notification-area callback (0x800A): posted
+// by a capture worker whose capture died (WPARAM: which capture), and by the system's notice of a
+// changed address or route table.
 constexpr UINT WM_CAPTURE_FAILED = WM_APP + 0x20;
+constexpr UINT WM_NETWORK_CHANGED = WM_APP + 0x21;
 
 class CSpindrelDlg : public CDialog {
 public:
@@ -75,11 +77,12 @@ protected:
     LRESULT OnStyleChanged(WPARAM which, LPARAM styles);
 
     // Acceleration. OnAccelerate is a click on the toggle; the start-up switches on without the
-    // click's offer of administrator rights.
+    // click's offer of administrator rights. The capture itself is the engine's: these show its state.
     void OnAccelerate();
-    CaptureOutcome SwitchAccelerationOn();
-    void StopAcceleration(const char* caption);
-    LRESULT OnCaptureFailed(WPARAM, LPARAM);
+    void ShowCaptureState(CaptureState state);
+    LRESULT OnCaptureFailed(WPARAM capture, LPARAM);
+    LRESULT OnNetworkChanged(WPARAM, LPARAM);
+    LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
     void OfferAdministratorRights();
     void TickAcceleratedClock();
 
@@ -104,6 +107,10 @@ protected:
     // The status panel: its clocks, interface list, table, totals and speeds, and its six texts.
     netstatus::StatusPanel statusPanel;
     CComboBox interfaceCombo;
+
+    // The acceleration toggle's capture, and the state the window shows of it.
+    CaptureEngine captureEngine;
+    std::optional<CaptureState> shownCaptureState; // none until the start-up has shown one
 
     // The application icon's image for the minimised window's scale, loaded at the first such paint.
     dpi::ScaledIcon minimisedIcon{SM_CXICON, SM_CYICON};

@@ -13,64 +13,73 @@
 namespace {
 // The toggle's two-line captions: the state over what a push does, or why the state is Stopped.
 constexpr char kActivatedCaption[] = "State: Activated\nPush to stop";
+constexpr char kWaitingCaption[] = "State: Waiting for network\nPush to stop";
 constexpr char kStoppedCaption[] = "State: Stopped\nPush to activate acceleration";
 constexpr char kNeedsRightsCaption[] = "State: Stopped\nNeeds administrator rights";
 constexpr char kFailedCaption[] = "State: Stopped\nCapture failed";
+
+const char* Caption(CaptureState state)
+{
+    switch (state) {
+    case CaptureState::Activated: return kActivatedCaption;
+    case CaptureState::Waiting: return kWaitingCaption;
+    case CaptureState::NeedsRights: return kNeedsRightsCaption;
+    case CaptureState::Failed: return kFailedCaption;
+    case CaptureState::Stopped: break;
+    }
+    return kStoppedCaption;
+}
 } // namespace
 
 void CSpindrelDlg::OnAccelerate()
 {
-    if (accelerating.load() != 0) {
-        // The worker notices at its next datagram, or when the next switch-on retires its capture.
-        StopAcceleration(kStoppedCaption);
+    if (captureEngine.SwitchedOn()) {
+        captureEngine.Stop();
+        ShowCaptureState(captureEngine.State());
         return;
     }
+    ShowCaptureState(captureEngine.SwitchOn());
     // Only a click asks: a start at logon must not greet the user with a question.
-    if (SwitchAccelerationOn() == CaptureOutcome::NeedsRights)
+    if (captureEngine.State() == CaptureState::NeedsRights)
         OfferAdministratorRights();
 }
 
-CaptureOutcome CSpindrelDlg::SwitchAccelerationOn()
+void CSpindrelDlg::ShowCaptureState(CaptureState state)
 {
-    // The addresses of this moment: a start before the network was up, a new lease, roaming or a
-    // resume all change them.
-    localAddressCount = BuildLocalAddressTable(localAddresses, kLocalAddressCapacity);
-    CaptureStart start = StartCapture({m_hWnd, WM_CAPTURE_FAILED});
-    if (start.outcome == CaptureOutcome::Running) {
-        accelerating.store(1);
-        if (AfxBeginThread(CaptureThreadProc, start.worker.get())) {
-            start.worker.release(); // the thread deletes it when it ends
-            SetTimer(TIMER_ACCELERATED_CLOCK, 1000, nullptr);
-            accelerateButton.SetWindowText(kActivatedCaption);
-            accelerateButton.SetCheck(BST_CHECKED);
-            return CaptureOutcome::Running;
-        }
-        // No thread to receive: dropping the worker closes its socket.
-        accelerating.store(0);
-        start.worker.reset();
-        start.outcome = CaptureOutcome::Failed;
-    }
-    // Stopped, and the button says why; it does not stay pressed for a capture that is not there.
-    accelerateButton.SetWindowText(start.outcome == CaptureOutcome::NeedsRights ? kNeedsRightsCaption : kFailedCaption);
-    accelerateButton.SetCheck(BST_UNCHECKED);
-    return start.outcome;
+    // Pressed while the toggle is on, capturing or waiting; the button flips its own check at a
+    // click, so it is set whatever the state was.
+    const int check = captureEngine.SwitchedOn() ? BST_CHECKED : BST_UNCHECKED;
+    if (accelerateButton.GetCheck() != check)
+        accelerateButton.SetCheck(check);
+    if (shownCaptureState == state)
+        return; // a tick or notice that changed nothing redraws nothing, and the clock goes on
+    // The accelerated clock runs only while a capture runs.
+    if (state == CaptureState::Activated && shownCaptureState != CaptureState::Activated)
+        SetTimer(TIMER_ACCELERATED_CLOCK, 1000, nullptr);
+    else if (state != CaptureState::Activated)
+        KillTimer(TIMER_ACCELERATED_CLOCK);
+    accelerateButton.SetWindowText(Caption(state));
+    shownCaptureState = state;
 }
 
-void CSpindrelDlg::StopAcceleration(const char* caption)
+LRESULT CSpindrelDlg::OnCaptureFailed(WPARAM capture, LPARAM)
 {
-    accelerating.store(0);
-    KillTimer(TIMER_ACCELERATED_CLOCK);
-    accelerateButton.SetWindowText(caption);
-    accelerateButton.SetCheck(BST_UNCHECKED);
-}
-
-LRESULT CSpindrelDlg::OnCaptureFailed(WPARAM, LPARAM)
-{
-    // A report that crossed a switch-off, or a newer switch-on that runs, is about a capture
-    // already gone.
-    if (accelerating.load() != 0 && captureSocket.load() == INVALID_SOCKET)
-        StopAcceleration(kFailedCaption);
+    ShowCaptureState(captureEngine.OnCaptureFailed(capture));
     return 0;
+}
+
+LRESULT CSpindrelDlg::OnNetworkChanged(WPARAM, LPARAM)
+{
+    ShowCaptureState(captureEngine.CheckNetwork());
+    return 0;
+}
+
+LRESULT CSpindrelDlg::OnPowerBroadcast(WPARAM event, LPARAM)
+{
+    // Back from sleep: the lease, the network or the adapter may all be other ones now.
+    if (event == PBT_APMRESUMEAUTOMATIC)
+        ShowCaptureState(captureEngine.CheckNetwork());
+    return TRUE;
 }
 
 void CSpindrelDlg::OfferAdministratorRights()

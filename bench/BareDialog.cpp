@@ -176,6 +176,10 @@ void SystemCalls(HWND window)
         addresses->dwNumEntries > 0)
         bindTo.s_addr = addresses->table[addresses->dwNumEntries - 1].dwAddr;
     std::free(addresses);
+    // The interface of the default route, as Spindrel asks it to choose its address.
+    DWORD routed = 0;
+    if (const auto getBestInterface = Entry<DWORD(WINAPI*)(IPAddr, PDWORD)>(ipHelper, "GetBestInterface"))
+        getBestInterface(0x08080808, &routed);
     SOCKET raw = ::WSASocketA(AF_INET, SOCK_RAW, IPPROTO_IP, nullptr, 0, WSA_FLAG_OVERLAPPED);
     if (raw != INVALID_SOCKET) {
         sockaddr_in address{};

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "framework/SystemLibrary.h"
 
-LocalAddress localAddresses[kLocalAddressCapacity] = {};
-int localAddressCount = 0;
 std::atomic<int> accelerating{0};
 std::atomic<SOCKET> captureSocket{INVALID_SOCKET};
 
@@ -52,20 +49,11 @@ std::atomic<IpAddrTableQuery> addressQuery{&SystemIpAddrTable};
 // capture alive through its own share; both end with the process.
 engine::CaptureSwitch<CaptureChannel> captures;
 
-// Binds socket to the chosen local address and switches receive-all on. False when the socket is of
-// no use (it must then be closed).
-bool PrepareCaptureSocket(SOCKET socket)
+// Binds socket to address and switches receive-all on. False when the socket is of no use (it must
+// then be closed).
+bool PrepareCaptureSocket(CaptureSocketSource& source, SOCKET socket, std::uint32_t address)
 {
-    const int count = std::min(std::max(localAddressCount, 0), kLocalAddressCapacity);
-    const int index = engine::ChooseBindAddress(localAddresses, count);
-    if (index < 0)
-        return false; // no local address at all: nothing to bind to
-
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = 0;
-    address.sin_addr.s_addr = ::inet_addr(localAddresses[index].text);
-    if (::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR &&
+    if (source.Bind(socket, address) == SOCKET_ERROR &&
         ::WSAGetLastError() != WSAEINPROGRESS)
         return false;
 
@@ -85,6 +73,15 @@ int CaptureSocketSource::Receive(SOCKET socket, char* buffer, int size)
     sockaddr_in sender;
     int senderLength = sizeof sender;
     return ::recvfrom(socket, buffer, size, 0, reinterpret_cast<sockaddr*>(&sender), &senderLength);
+}
+
+int CaptureSocketSource::Bind(SOCKET socket, std::uint32_t address)
+{
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_port = 0;
+    local.sin_addr.s_addr = address;
+    return ::bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local);
 }
 
 CaptureSocketSource* SetCaptureSocketSource(CaptureSocketSource* source)
@@ -127,12 +124,8 @@ int BuildLocalAddressTable(LocalAddress* table, int capacity)
         (buffer.size() * sizeof(DWORD) - offsetof(MIB_IPADDRTABLE, table)) / sizeof(MIB_IPADDRROW);
     const size_t count = std::min({static_cast<size_t>(addresses->dwNumEntries), rowsThatFit,
                                    static_cast<size_t>(capacity)});
-    for (size_t i = 0; i < count; ++i) {
-        in_addr address = {};
-        address.s_addr = addresses->table[i].dwAddr;
-        const char* text = ::inet_ntoa(address);
-        std::snprintf(table[i].text, sizeof table[i].text, "%s", text ? text : "");
-    }
+    for (size_t i = 0; i < count; ++i)
+        table[i] = {addresses->table[i].dwAddr, addresses->table[i].dwIndex};
     return static_cast<int>(count);
 }
 
@@ -224,11 +217,11 @@ unsigned CaptureWorker::Run()
     // Posted, never sent: the worker does not wait for the window's thread.
     return session.Run(receiver, accelerating, [this] {
         if (report_.window)
-            ::PostMessageA(report_.window, report_.message, 0, 0);
+            ::PostMessageA(report_.window, report_.message, report_.capture, 0);
     });
 }
 
-CaptureStart StartCapture(CaptureFailureReport report)
+CaptureStart StartCapture(std::uint32_t address, CaptureFailureReport report)
 {
     CaptureStart start;
     CaptureSocketSource* source = socketSource.load();
@@ -236,7 +229,7 @@ CaptureStart StartCapture(CaptureFailureReport report)
     if (socket == INVALID_SOCKET) {
         if (::WSAGetLastError() == WSAEACCES)
             start.outcome = CaptureOutcome::NeedsRights;
-    } else if (!PrepareCaptureSocket(socket)) {
+    } else if (!PrepareCaptureSocket(*source, socket, address)) {
         source->Close(socket);
         socket = INVALID_SOCKET;
     }
@@ -250,6 +243,11 @@ CaptureStart StartCapture(CaptureFailureReport report)
     start.outcome = CaptureOutcome::Running;
     start.worker = std::make_unique<CaptureWorker>(captures.Replace(std::move(channel)), report);
     return start;
+}
+
+void RetireCapture()
+{
+    captures.RetireCurrent();
 }
 
 UINT CaptureThreadProc(LPVOID parameter)

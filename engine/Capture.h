@@ -1,11 +1,14 @@
 #pragma once
-// The acceleration engine: the local address table and the raw receive-all capture with its worker.
+// The acceleration engine's parts: the local address table and the raw receive-all capture with its
+// worker. The program drives them through CaptureEngine (engine/CaptureEngine.h), which owns the
+// capture's whole life.
 
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "engine/core/BindAddress.h"
@@ -16,21 +19,17 @@ using engine::LocalAddress;
 
 constexpr int kLocalAddressCapacity = 100;
 
-// The machine's local addresses, filled at start-up and again at each switch-on; entries from
-// localAddressCount on are empty.
-extern LocalAddress localAddresses[kLocalAddressCapacity];
-extern int localAddressCount;
-
-// 1 while acceleration is on, 0 when it is off. Written by the window's thread; read by every worker
-// before each receive.
+// 1 while acceleration is on (capturing, or waiting for an address to capture on), 0 when it is
+// off. Written by the window's thread; read by every worker before each receive.
 extern std::atomic<int> accelerating;
 
 // The socket of the current capture while it is open. INVALID_SOCKET when its creation or its bind
 // failed, and once its worker has closed it: it never names a closed handle.
 extern std::atomic<SOCKET> captureSocket;
 
-// Fills table with up to capacity local IPv4 addresses in the system's order and returns how many.
-// When the system cannot report its addresses the table is left empty and 0 is returned.
+// Fills table with up to capacity local IPv4 addresses and their interfaces, in the system's order,
+// and returns how many. When the system cannot report its addresses the table is left zeroed and 0
+// is returned.
 int BuildLocalAddressTable(LocalAddress* table, int capacity);
 
 // Where capture sockets come from, how a datagram is taken from one, and where they go back to.
@@ -45,6 +44,9 @@ public:
     // One datagram into buffer (recvfrom): its length, or SOCKET_ERROR with the reason in
     // WSAGetLastError.
     virtual int Receive(SOCKET socket, char* buffer, int size);
+    // Binds socket to an IPv4 address (network byte order) and port 0 (bind): 0, or SOCKET_ERROR with
+    // the reason in WSAGetLastError.
+    virtual int Bind(SOCKET socket, std::uint32_t address);
 };
 
 // Replaces the source for captures started from now on and returns the previous one; null brings
@@ -86,13 +88,13 @@ private:
 
 using CaptureSession = engine::CaptureSession<CaptureChannel>;
 
-// Where a worker tells that its capture has died: a message posted to a window. No window: nobody is
-// told. A report can cross a switch-off or a newer switch-on: the current capture has died when
-// acceleration is on and captureSocket is INVALID_SOCKET (a worker clears its own socket from it
-// before it reports).
+// Where a worker tells that its capture has died: `message` posted to `window` with `capture` as
+// its WPARAM, so that a report that crossed a newer capture can be told from one about the current
+// capture. No window: nobody is told.
 struct CaptureFailureReport {
     HWND window = nullptr;
     UINT message = 0;
+    WPARAM capture = 0;
 };
 
 // The worker's share of one capture: the parameter of CaptureThreadProc, which takes it over. When no
@@ -126,13 +128,16 @@ struct CaptureStart {
     std::unique_ptr<CaptureWorker> worker; // the parameter for CaptureThreadProc; null unless running
 };
 
-// Switch-on: opens the capture socket (stored in captureSocket), binds it to the first local address
-// that is not a loopback or wildcard one (else entry 0; an empty table binds nothing and fails),
-// tolerates WSAEINPROGRESS from the bind, switches receive-all on (its failure is ignored), and makes
-// it the current capture. The capture before it is retired whatever the outcome. A socket that
-// cannot be bound is closed here. When the capture later dies while acceleration is on, its worker
-// posts `report`. Window's thread only.
-CaptureStart StartCapture(CaptureFailureReport report = {});
+// A new capture: opens the capture socket (stored in captureSocket), binds it to `address` (an IPv4
+// address in network byte order), tolerates WSAEINPROGRESS from the bind, switches receive-all on
+// (its failure is ignored), and makes it the current capture. The capture before it is retired
+// whatever the outcome. A socket that cannot be bound is closed here. When the capture later dies
+// while acceleration is on, its worker posts `report`. Window's thread only.
+CaptureStart StartCapture(std::uint32_t address, CaptureFailureReport report = {});
+
+// Retires the current capture, if any: its worker wakes, closes its socket and ends without a report.
+// Window's thread only.
+void RetireCapture();
 
 // The worker: one datagram at a time, discarded, until acceleration is off or a newer capture has
 // replaced this one; then it closes its socket and ends with 0. A failed receive ends it with 1, its

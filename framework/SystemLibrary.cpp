@@ -1,6 +1,7 @@
 #include "framework/SystemLibrary.h"
 
 namespace system_library {
+SystemLibrary ntdll{"ntdll.dll", SystemLibrary::Source::Imported};
 SystemLibrary kernel{"kernel32.dll", SystemLibrary::Source::Imported};
 SystemLibrary user{"user32.dll", SystemLibrary::Source::Imported};
 SystemLibrary advapi{"advapi32.dll", SystemLibrary::Source::Imported};

@@ -64,6 +64,7 @@ private:
 // Every library the program reaches at run time, each once.
 namespace system_library {
 // In the import table.
+extern SystemLibrary ntdll;          // ntdll.dll
 extern SystemLibrary kernel;         // kernel32.dll
 extern SystemLibrary user;           // user32.dll
 extern SystemLibrary advapi;         // advapi32.dll

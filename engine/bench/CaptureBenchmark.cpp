@@ -146,8 +146,6 @@ int main()
     ::WSAStartup(MAKEWORD(1, 1), &data);
     LoopbackSockets loopback;
     SetCaptureSocketSource(&loopback);
-    std::snprintf(localAddresses[0].text, sizeof localAddresses[0].text, "%s", "127.0.0.1");
-    localAddressCount = 1;
     const SOCKET sender = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
 
     double bareSeconds = 0, workerSeconds = 0;
@@ -172,7 +170,7 @@ int main()
     // The worker, exactly as a switch-on starts it.
     auto runWorker = [&]() -> double {
         accelerating = 1;
-        WorkerJob worker = {StartCapture().worker.release(), {}, 0};
+        WorkerJob worker = {StartCapture(::inet_addr("127.0.0.1")).worker.release(), {}, 0};
         Fill(sender, PortOf(captureSocket.load()));
         if (!Join(::CreateThread(nullptr, 0, &WorkerLoop, &worker, 0, nullptr)) ||
             worker.exitCode != engine::kWorkerReceiveFailed) {

@@ -1,13 +1,18 @@
 #pragma once
 // Helpers of the capture tests under Wine: loopback UDP sockets in place of the raw ones, with an
 // account of every open and close, and a few probes.
-#include "engine/Capture.h"
+#include "engine/CaptureEngine.h"
 #include "tests/common/HandleLedger.h"
 #include "tests/common/Process.h"
 #include "tests/common/ScopedHook.h"
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <atomic>
+#include <initializer_list>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 namespace engine_test {
@@ -18,9 +23,16 @@ using test_support::WaitUntil;
 // A datagram of this size makes the stand-in's receive fail as on a reset socket (the adapter gone).
 constexpr int kResetDatagramSize = 7;
 
-// Opens loopback UDP sockets and keeps account of every open and close.
+// Opens loopback UDP sockets and keeps account of every open and close. Whatever address the
+// engine binds to, the socket is bound to 127.0.0.1; the address asked for is kept.
 class LoopbackSockets final : public CaptureSocketSource, public test_support::HandleLedger<SOCKET> {
 public:
+    int Bind(SOCKET s, std::uint32_t address) override
+    {
+        asked = address;
+        return CaptureSocketSource::Bind(s, ::inet_addr("127.0.0.1"));
+    }
+    std::atomic<std::uint32_t> asked{0};
     SOCKET Open() override
     {
         const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
@@ -63,6 +75,41 @@ inline void SendTo(unsigned short port, int size = 64, int count = 1)
         ::sendto(s, datagram.data(), size, 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     ::closesocket(s);
 }
+
+// The network as the engine sees it, set by a test: the address table (GetIpAddrTable) and the
+// interface of the default route (GetBestInterface; 0: no default route).
+class NetworkStandIn {
+public:
+    void Set(std::initializer_list<std::pair<const char*, DWORD>> entries, DWORD routed)
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        rows_.clear();
+        for (const auto& [text, index] : entries)
+            rows_.push_back({::inet_addr(text), index});
+        routed_ = routed;
+    }
+    static DWORD WINAPI Addresses(PMIB_IPADDRTABLE table, PULONG size, BOOL)
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        const ULONG needed = static_cast<ULONG>(sizeof(DWORD) + rows_.size() * sizeof(MIB_IPADDRROW));
+        if (!table || *size < needed)
+            return *size = needed, ERROR_INSUFFICIENT_BUFFER;
+        table->dwNumEntries = static_cast<DWORD>(rows_.size());
+        std::copy(rows_.begin(), rows_.end(), table->table);
+        return NO_ERROR;
+    }
+    static DWORD WINAPI BestInterface(IPAddr, PDWORD index)
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        *index = routed_;
+        return routed_ ? NO_ERROR : ERROR_NETWORK_UNREACHABLE;
+    }
+
+private:
+    static inline std::mutex lock_;
+    static inline std::vector<MIB_IPADDRROW> rows_;
+    static inline DWORD routed_ = 0;
+};
 
 // Threads of this process, from a snapshot of the system's.
 inline int ThreadCount()

@@ -51,14 +51,15 @@ std::string NextClock(HWND window, const std::string& before, int timeout = 4000
     return before;
 }
 
-// The address table that each switch-on reads: none until the network is up, then loopback.
-bool networkUp = false;
-DWORD WINAPI Addresses(PMIB_IPADDRTABLE table, PULONG, BOOL)
+NetworkStandIn network;
+constexpr char kActivated[] = "State: Activated\nPush to stop";
+constexpr char kWaiting[] = "State: Waiting for network\nPush to stop";
+constexpr char kFailed[] = "State: Stopped\nCapture failed";
+
+// What the system's notice of a changed address table brings, which the stand-in cannot send.
+void NetworkChanged(HWND window)
 {
-    table->dwNumEntries = networkUp ? 1 : 0;
-    table->table[0] = MIB_IPADDRROW{};
-    table->table[0].dwAddr = ::inet_addr("127.0.0.1");
-    return NO_ERROR;
+    ::SendMessageA(window, WM_NETWORK_CHANGED, 0, 0);
 }
 
 std::string OneSecondAfter(const std::string& text)
@@ -73,15 +74,15 @@ std::string OneSecondAfter(const std::string& text)
 
 TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCapture)
 {
-    WSADATA data;
-    ::WSAStartup(MAKEWORD(1, 1), &data);
     LoopbackSockets sockets;
     ScopedHook source(&SetCaptureSocketSource, &sockets);
-    ScopedHook addresses(&SetIpAddrTableQuery, &Addresses);
+    ScopedHook addresses(&SetIpAddrTableQuery, &NetworkStandIn::Addresses);
+    ScopedHook route(&SetBestInterfaceQuery, &NetworkStandIn::BestInterface);
+    network.Set({{"127.0.0.1", 1}}, 0);
     WatchedDialog dialog;
 
     // Driven from a second thread while the dialog's own loop runs.
-    std::string firstTick, stoppedCaption, frozenAt, stillFrozen, resumedCaption, resumed;
+    std::string waitedClock, waitedCaption, firstTick, stoppedCaption, frozenAt, stillFrozen, resumedCaption, resumed;
     int stoppedCheck = -1, stoppedFlag = -1, resumedFlag = -1;
     std::string afterClicksCaption;
     int afterClicksCheck = -1, threadsBefore = 0;
@@ -92,9 +93,21 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
         if (!window)
             return;
         const HWND toggle = ::GetDlgItem(window, IDC_ACCELERATE);
-        // Started before the network was up: the first click once it is up takes its address.
-        networkUp = true;
-        ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        // Started before the network was up: waiting, the clock frozen; the address that comes
+        // starts the capture without a click.
+        waitedClock = NextClock(window, " 0 hrs :  0 mins :  0 secs", 1500);
+        waitedCaption = ItemText(window, IDC_ACCELERATE);
+        network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+        NetworkChanged(window);
+        EXPECT_EQ(ItemText(window, IDC_ACCELERATE), kActivated);
+        EXPECT_EQ(sockets.asked.load(), ::inet_addr("10.0.0.5"));
+        // A virtual adapter listed first, the default route unchanged, and a report about a capture
+        // already replaced: the capture stays where it is.
+        network.Set({{"172.20.0.1", 9}, {"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+        NetworkChanged(window);
+        ::SendMessageA(window, WM_CAPTURE_FAILED, 0, 0);
+        EXPECT_EQ(ItemText(window, IDC_ACCELERATE), kActivated);
+        EXPECT_EQ(sockets.Opened(), 1);
         firstTick = NextClock(window, " 0 hrs :  0 mins :  0 secs");
 
         ::SendMessageA(toggle, BM_CLICK, 0, 0); // off
@@ -111,20 +124,42 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
 
         // The capture dies while on: within a second the window shows it, and the clock stops.
         SendTo(PortOf(captureSocket.load()), kResetDatagramSize);
-        EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_ACCELERATE) == "State: Stopped\nCapture failed"; }, 1000));
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_ACCELERATE) == kFailed; }, 1000));
         EXPECT_EQ(::SendMessageA(toggle, BM_GETCHECK, 0, 0), BST_UNCHECKED);
         EXPECT_EQ(accelerating.load(), 0);
         const std::string failedAt = ItemText(window, IDC_ACCELERATED_TIME);
         EXPECT_EQ(NextClock(window, failedAt, 1600), failedAt);
 
-        // On, off, and then that capture dies: nothing is told.
+        // On, and off on a quiet link: the socket is closed by the time the click returns.
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
         ::Sleep(200); // the worker waits in its loop
+        const DWORD offAt = ::GetTickCount();
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
-        SendTo(PortOf(captureSocket.load()), kResetDatagramSize);
-        EXPECT_TRUE(WaitUntil([&] { return sockets.StillOpen() == 0; }));
-        ::Sleep(300);
+        std::printf("a switch-off ended a quiet capture in %lu ms\n", ::GetTickCount() - offAt);
+        EXPECT_EQ(sockets.StillOpen(), 0);
         EXPECT_EQ(ItemText(window, IDC_ACCELERATE), "State: Stopped\nPush to activate acceleration");
+
+        // On; a resume from sleep finds the default route on another adapter: the capture moves.
+        ::SendMessageA(toggle, BM_CLICK, 0, 0);
+        network.Set({{"127.0.0.1", 1}, {"172.20.0.1", 9}, {"10.0.0.5", 7}}, 9);
+        ::SendMessageA(window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        EXPECT_EQ(sockets.asked.load(), ::inet_addr("172.20.0.1"));
+        EXPECT_EQ(sockets.StillOpen(), 1);
+        // Its address goes: waiting, pressed, nothing open; it comes back: capturing again.
+        network.Set({{"127.0.0.1", 1}}, 0);
+        NetworkChanged(window);
+        EXPECT_EQ(ItemText(window, IDC_ACCELERATE), kWaiting);
+        EXPECT_EQ(::SendMessageA(toggle, BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(sockets.StillOpen(), 0);
+        network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+        NetworkChanged(window);
+        EXPECT_EQ(ItemText(window, IDC_ACCELERATE), kActivated);
+        // The capture dies as its adapter goes: waiting, not failed.
+        network.Set({{"127.0.0.1", 1}}, 0);
+        SendTo(PortOf(captureSocket.load()), kResetDatagramSize);
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_ACCELERATE) == kWaiting; }, 2000));
+        network.Set({{"127.0.0.1", 1}, {"10.0.0.5", 7}}, 7);
+        ::SendMessageA(toggle, BM_CLICK, 0, 0); // off
 
         // A thousand clicks through the window's own handler, with loopback sockets for captures.
         // They end where they began: switched on, with one worker.
@@ -147,10 +182,12 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
     driver.join();
     ASSERT_NE(openedWindow.load(), nullptr) << "DoModal gave " << result << " error " << ::GetLastError();
 
-    EXPECT_EQ(dialog.caption, "State: Stopped\nCapture failed");
-    EXPECT_EQ(dialog.check, BST_UNCHECKED);
+    EXPECT_EQ(dialog.caption, kWaiting);
+    EXPECT_EQ(dialog.check, BST_CHECKED);
     EXPECT_EQ(dialog.clock, " 0 hrs :  0 mins :  0 secs");
-    EXPECT_EQ(dialog.flag, 0);
+    EXPECT_EQ(dialog.flag, 1);
+    EXPECT_EQ(waitedCaption, kWaiting);
+    EXPECT_EQ(waitedClock, " 0 hrs :  0 mins :  0 secs");
     EXPECT_EQ(firstTick, "  0 hrs :  0 mins :  1 secs");
 
     EXPECT_EQ(stoppedCaption, "State: Stopped\nPush to activate acceleration");
@@ -167,8 +204,32 @@ TEST(EngineWindow, ActivatedOnlyWhileTheCaptureRunsAndAThousandClicksLeaveOneCap
     EXPECT_EQ(afterClicksCheck, BST_CHECKED);
     EXPECT_TRUE(settled) << sockets.StillOpen() << " capture sockets open after 1000 clicks";
     EXPECT_TRUE(allEnded) << sockets.StillOpen() << " capture sockets open at the end";
-    EXPECT_EQ(sockets.Opened(), 505);
+    EXPECT_EQ(sockets.Opened(), 507);
     EXPECT_EQ(sockets.DoubleCloses(), 0);
+}
+
+TEST(EngineWindow, WithoutTheSocketsLibraryTheToggleSaysCaptureFailedAtStartAndAfterAClick)
+{
+    LoopbackSockets sockets;
+    ScopedHook source(&SetCaptureSocketSource, &sockets);
+    ScopedHook noLibrary(&SetSocketsStartup, +[] { return false; });
+    openedWindow = nullptr;
+    WatchedDialog dialog;
+    std::string clicked;
+    std::thread driver([&] {
+        WaitUntil([] { return openedWindow.load() != nullptr; }, 10000);
+        if (const HWND window = openedWindow.load()) {
+            ::SendDlgItemMessageA(window, IDC_ACCELERATE, BM_CLICK, 0, 0);
+            clicked = ItemText(window, IDC_ACCELERATE) + char('0' + ::IsDlgButtonChecked(window, IDC_ACCELERATE));
+            ::PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
+        }
+    });
+    dialog.DoModal();
+    driver.join();
+    EXPECT_EQ(dialog.caption, kFailed);
+    EXPECT_EQ(dialog.check, BST_UNCHECKED);
+    EXPECT_EQ(clicked, std::string(kFailed) + '0');
+    EXPECT_EQ(sockets.Opened(), 0);
 }
 
 } // namespace
