@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "app/core/StartupCommand.h"
 #include "controls/ButtonST.h"
 #include "controls/SystemTray.h"
 #include "engine/Capture.h"
@@ -27,6 +28,9 @@ public:
     ~CSpindrelDlg() override;
 
     const MessageMap* GetMessageMap() const override { return &messageMap; }
+
+    // What the command line said of this start; before the window is made.
+    void SetStartArguments(const startup_command::StartArguments& arguments) { startArguments = arguments; }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -53,6 +57,8 @@ protected:
     void OnConnectionTypeCommand();
     void OnOpenWebPage(UINT id);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM ending, LPARAM);
 
     // Preferences, start with Windows and client launch.
     void ReadAutoResumeDownloads();
@@ -61,6 +67,8 @@ protected:
     void ToggleRunClientOnStart();
     void ToggleRunAtStartup();
     void QueryRunAtStartup(CCmdUI* item);
+    // An elevated start whose Run value starts this executable moves it to the logon task.
+    void MoveRunAtStartupToTask();
     void LoadPreferences();
     void SavePreferences();
     void LaunchClient();
@@ -79,8 +87,11 @@ protected:
     void OnAccelerate();
     CaptureOutcome SwitchAccelerationOn();
     void StopAcceleration(const char* caption);
+    // Switches the capture off for good: the session ends.
+    void EndCapture();
     LRESULT OnCaptureFailed(WPARAM, LPARAM);
-    void OfferAdministratorRights();
+    // Asks `question` (null: the capture's) and, on Yes, restarts the program as administrator.
+    void OfferAdministratorRights(const char* question = nullptr);
     void TickAcceleratedClock();
 
     // Fields, in this order.
@@ -120,6 +131,8 @@ protected:
     std::int32_t selectedInterface = 0;
     // List position -> the interface's index (dwIndex); only the first GetCount() mean anything.
     std::uint32_t interfaceIndexes[256] = {};
+
+    startup_command::StartArguments startArguments;
 
     // The application icon's image for the minimised window's scale, loaded at the first such paint.
     dpi::ScaledIcon minimisedIcon{SM_CXICON, SM_CYICON};

@@ -15,12 +15,18 @@
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Menu.h"
+#include "framework/SystemLibrary.h"
 #include "framework/Wnd.h"
 
 // Replaces Shell_NotifyIconA for every tray icon and returns the previous call; null brings the
 // shell's back. Tests watch and refuse the calls through it.
 using NotifyIconCall = decltype(&::Shell_NotifyIconA);
 NotifyIconCall SetNotifyIconCall(NotifyIconCall call);
+
+// Replaces ChangeWindowMessageFilterEx for the tray's windows and returns the previous call; null
+// brings the system's back. Tests see through it which messages are let in.
+using MessageFilterCall = decltype(&::ChangeWindowMessageFilterEx);
+MessageFilterCall SetMessageFilterCall(MessageFilterCall call);
 
 class CSystemTray : public CWnd {
 public:

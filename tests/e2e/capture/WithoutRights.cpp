@@ -1,4 +1,6 @@
-// Linked into a build of the program whose capture sockets are refused as without administrator rights.
+// Linked into a build of the program that runs as without administrator rights: its capture
+// sockets are refused, and its token does not count as elevated (under Wine every token does).
+#include "app/StartupTask.h"
 #include "engine/Capture.h"
 
 namespace {
@@ -10,5 +12,6 @@ struct RefusedSockets final : CaptureSocketSource {
     }
     void Close(SOCKET) override {}
 } refused;
-[[maybe_unused]] const bool installed = SetCaptureSocketSource(&refused) != nullptr;
+[[maybe_unused]] const bool installed = SetCaptureSocketSource(&refused) != nullptr &&
+                                        startup_task::SetElevationQuery([] { return false; }) != nullptr;
 } // namespace
