@@ -8,7 +8,10 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
+#include "app/StartupTask.h"
+#include "framework/CodePage.h"
 #include "tests/common/Preferences.h"
 
 namespace {
@@ -103,16 +106,16 @@ TEST_F(PreferencesStartup, AutoRunWithoutTarvoShowsTheErrorBeforeTheWindowAndSta
 }
 
 // A copy of Spindrel.exe in a folder of its own, named in letters that the system's code page
-// (1252) lacks.
+// (1252) lacks; by default of the build that runs as without administrator rights.
 struct CopiedSpindrel {
     const std::string folder = OwnFolder() + "\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9";
     const std::string exe = folder + "\\Spindrel.exe", link = folder + "\\Spindrel.lnk";
 
-    CopiedSpindrel()
+    explicit CopiedSpindrel(const std::string& from = OwnFolder() + "norights\\SpindrelWithoutRights.exe")
     {
         Remove(); // what a run cut short left
         ::CreateDirectoryA(folder.c_str(), nullptr);
-        EXPECT_TRUE(::CopyFileA(SpindrelExePath().c_str(), exe.c_str(), FALSE));
+        EXPECT_TRUE(::CopyFileA(from.c_str(), exe.c_str(), FALSE));
     }
     ~CopiedSpindrel() { Remove(); }
 
@@ -164,6 +167,38 @@ protected:
     KeptValue keptRun{runKey, "Spindrel"};
     CopiedSpindrel copy;
 };
+
+// Copies with administrator rights, in two folders: each its own logon task, and no Run value.
+TEST_F(PreferencesStartup, EachInstallWithTheRightsHasItsOwnLogonTask)
+{
+    KeptValue keptRun{runKey, "Spindrel"};
+    CopiedSpindrel copy(SpindrelExePath());
+    std::vector<std::wstring> tasks;
+    for (const std::string& exe : {SpindrelExePath(), copy.exe}) {
+        wchar_t full[MAX_PATH] = {};
+        ::GetFullPathNameW(code_page::ToWide(exe, CP_UTF8).c_str(), MAX_PATH, full, nullptr);
+        tasks.push_back(startup_task::NameFor(full));
+        startup_task::Delete(tasks.back());
+    }
+    ASSERT_NE(tasks[0], tasks[1]);
+    ASSERT_TRUE(WriteString(runKey, "Spindrel", "\"" + copy.link + "\" -tray"));
+    SpindrelProcess build, copied(copy.exe);
+    ASSERT_TRUE(build.Start() && copied.Start());
+    ASSERT_TRUE(build.WaitForMainWindow() && copied.WaitForMainWindow());
+    // The copy started with its Run value: that is its task now.
+    EXPECT_TRUE(WaitUntil([&] { return startup_task::Exists(tasks[1]); }, 10000));
+    EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+    build.PostCommand(32781);
+    EXPECT_TRUE(WaitUntil([&] { return startup_task::Exists(tasks[0]); }, 10000));
+    build.PostCommand(32781);
+    EXPECT_TRUE(WaitUntil([&] { return !startup_task::Exists(tasks[0]); }, 10000));
+    EXPECT_TRUE(startup_task::Exists(tasks[1]));
+    startup_task::Delete(tasks[1]);
+    for (SpindrelProcess* spindrel : {&build, &copied}) {
+        spindrel->PostCommand(1007);
+        EXPECT_TRUE(spindrel->WaitForExit(15000));
+    }
+}
 
 // Started from another folder, as a script or another program starts it: the value names the
 // shortcut beside the exe, which is made then and starts this Spindrel through the shell.

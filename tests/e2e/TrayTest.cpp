@@ -51,6 +51,44 @@ TEST(Tray, HideShowAndExitWhileHidden)
     EXPECT_EQ(code, 0u);
 }
 
+// The end of the session, as Windows sends it to the process's top-level windows (the main window
+// is none while it sits in the tray), with no settings file at the start: a session that goes on
+// changes nothing; one that ends, or an installer's Restart Manager, ends Spindrel and its file is
+// written before the message is answered.
+TEST(Tray, TheSessionsEndWritesTheSettingsAndEndsAlsoInTheTray)
+{
+    std::string ini = test_support::SpindrelExePath();
+    ini.replace(ini.size() - 3, 3, "ini");
+    for (const bool inTray : {false, true}) {
+        ::DeleteFileA(ini.c_str());
+        SpindrelProcess spindrel;
+        ASSERT_TRUE(spindrel.Start());
+        HWND window = spindrel.WaitForMainWindow();
+        ASSERT_NE(window, nullptr);
+        if (inTray) {
+            spindrel.PostCommand(2);
+            ASSERT_TRUE(WaitUntil([&] { return InTray(window); }));
+        }
+        const auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+            bool agreed = true;
+            for (HWND top : test_support::ProcessWindows(spindrel.ProcessId(), nullptr, nullptr, nullptr)) {
+                DWORD_PTR answer = 0;
+                if ((top != window || !inTray) &&
+                    ::SendMessageTimeoutA(top, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer))
+                    agreed = agreed && answer == TRUE;
+            }
+            return agreed;
+        };
+        EXPECT_TRUE(send(WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+        send(WM_ENDSESSION, FALSE, 0);
+        EXPECT_TRUE(spindrel.Running());
+        EXPECT_EQ(::GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES);
+        send(WM_ENDSESSION, TRUE, inTray ? ENDSESSION_CLOSEAPP : ENDSESSION_LOGOFF);
+        EXPECT_NE(::GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES) << inTray;
+        EXPECT_TRUE(spindrel.WaitForExit(5000)) << inTray;
+    }
+}
+
 // The shell restarting (Explorer's crash or update) loses every icon and then broadcasts
 // "TaskbarCreated": the icon comes back, also after a work-area change has told Spindrel of a
 // taskbar that still had it. Run in the virtual desktop, whose shell has a real tray.
