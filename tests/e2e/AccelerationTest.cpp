@@ -20,9 +20,11 @@ HWND Box(DWORD processId)
     return FindProcessWindow(processId, "#32770", nullptr, [](HWND box) { return ::GetWindow(box, GW_OWNER) != nullptr; });
 }
 
-// Answers the next message box of the process, once it has its text, which it returns.
-std::string Answer(DWORD processId, int answer)
+// Answers the next message box of the main window's process, once it has its text, which it returns.
+std::string Answer(HWND window, int answer)
 {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
     HWND box = nullptr;
     std::string text;
     EXPECT_TRUE(WaitUntil([&] { return (box = Box(processId)) && !(text = ItemText(box, 0xFFFF)).empty(); }));
@@ -34,17 +36,10 @@ std::string Answer(DWORD processId, int answer)
 // A main window in the tray: the child of its hidden top-level owner.
 HWND FindInTray()
 {
-    for (HWND top = ::FindWindowExA(nullptr, nullptr, nullptr, nullptr); top; top = ::FindWindowExA(nullptr, top, nullptr, nullptr))
-        if (HWND main = ::FindWindowExA(top, nullptr, "#32770", "Spindrel"))
-            return main;
-    return nullptr;
-}
-
-DWORD ProcessOf(HWND window)
-{
-    DWORD id = 0;
-    ::GetWindowThreadProcessId(window, &id);
-    return id;
+    HWND top = nullptr, main = nullptr;
+    while (!main && (top = ::FindWindowExA(nullptr, top, nullptr, nullptr)))
+        main = ::FindWindowExA(top, nullptr, "#32770", "Spindrel");
+    return main;
 }
 
 // The restart continues the session: Tarvo, which "Auto&Run Tarvo" started with the first copy,
@@ -76,7 +71,7 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
 
     for (const int answer : {IDNO, IDYES}) {
         ::PostMessageA(::GetDlgItem(window, 1001), BM_CLICK, 0, 0);
-        EXPECT_EQ(Answer(spindrel.ProcessId(), answer),
+        EXPECT_EQ(Answer(window, answer),
                   "Acceleration captures network traffic, which needs administrator rights.\n\n"
                   "Restart Spindrel as administrator?");
         if (answer == IDNO) {
@@ -94,17 +89,15 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     // copy's logon task, which only a copy with the rights can remove, and offers the restart.
     const std::wstring wideExe = code_page::ToWide(exe, CP_UTF8), task = startup_task::NameFor(wideExe);
     ASSERT_EQ(startup_task::Register(wideExe), S_OK);
-    ::PostMessageA(second, WM_COMMAND, IDCANCEL, 0);
-    ::PostMessageA(second, WM_COMMAND, 32781, 0);
-    ::PostMessageA(second, WM_COMMAND, 32781, 0);
-    EXPECT_NE(Answer(ProcessOf(second), IDYES).find("Only a Spindrel with those rights can remove that task"),
-              std::string::npos);
+    for (const WPARAM command : {IDCANCEL, 32781, 32781})
+        ::PostMessageA(second, WM_COMMAND, command, 0);
+    EXPECT_NE(Answer(second, IDYES).find("Only a Spindrel with those rights can remove that task"), std::string::npos);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(second); }));
     EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
-    HWND third = nullptr;
+    HWND third = nullptr; // a copy restarted from the tray starts there
     ASSERT_TRUE(WaitUntil([&] { return (third = FindInTray()) && ItemText(third, 1001) == needsRights; }));
     ::Sleep(500);
-    EXPECT_FALSE(::IsWindowVisible(third)) << "a copy restarted from the tray starts there";
+    EXPECT_FALSE(::IsWindowVisible(third));
     EXPECT_EQ(TarvoStarts(2, 1000), 1);
     ::PostMessageA(third, WM_COMMAND, 32786, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(third); }));

@@ -168,36 +168,24 @@ protected:
     CopiedSpindrel copy;
 };
 
-// Copies with administrator rights, in two folders: each its own logon task, and no Run value.
+// Copies with administrator rights (every copy under Wine) in two folders: a logon task each.
 TEST_F(PreferencesStartup, EachInstallWithTheRightsHasItsOwnLogonTask)
 {
     KeptValue keptRun{runKey, "Spindrel"};
     CopiedSpindrel copy(SpindrelExePath());
-    std::vector<std::wstring> tasks;
-    for (const std::string& exe : {SpindrelExePath(), copy.exe}) {
-        wchar_t full[MAX_PATH] = {};
-        ::GetFullPathNameW(code_page::ToWide(exe, CP_UTF8).c_str(), MAX_PATH, full, nullptr);
-        tasks.push_back(startup_task::NameFor(full));
-        startup_task::Delete(tasks.back());
-    }
-    ASSERT_NE(tasks[0], tasks[1]);
-    ASSERT_TRUE(WriteString(runKey, "Spindrel", "\"" + copy.link + "\" -tray"));
     SpindrelProcess build, copied(copy.exe);
-    ASSERT_TRUE(build.Start() && copied.Start());
-    ASSERT_TRUE(build.WaitForMainWindow() && copied.WaitForMainWindow());
-    // The copy started with its Run value: that is its task now.
-    EXPECT_TRUE(WaitUntil([&] { return startup_task::Exists(tasks[1]); }, 10000));
-    EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
-    build.PostCommand(32781);
-    EXPECT_TRUE(WaitUntil([&] { return startup_task::Exists(tasks[0]); }, 10000));
-    build.PostCommand(32781);
-    EXPECT_TRUE(WaitUntil([&] { return !startup_task::Exists(tasks[0]); }, 10000));
-    EXPECT_TRUE(startup_task::Exists(tasks[1]));
-    startup_task::Delete(tasks[1]);
+    std::vector<std::wstring> tasks;
     for (SpindrelProcess* spindrel : {&build, &copied}) {
-        spindrel->PostCommand(1007);
-        EXPECT_TRUE(spindrel->WaitForExit(15000));
+        ASSERT_TRUE(spindrel->Start() && spindrel->WaitForMainWindow());
+        tasks.push_back(startup_task::NameFor(code_page::ToWide(ModulePath(spindrel->ProcessId(), "Spindrel.exe"))));
+        spindrel->PostCommand(32781);
     }
+    EXPECT_NE(tasks[0], tasks[1]);
+    for (const std::wstring& task : tasks) {
+        EXPECT_TRUE(WaitUntil([&] { return startup_task::Exists(task); }, 10000));
+        startup_task::Delete(task);
+    }
+    EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
 }
 
 // Started from another folder, as a script or another program starts it: the value names the

@@ -51,35 +51,28 @@ TEST(Tray, HideShowAndExitWhileHidden)
     EXPECT_EQ(code, 0u);
 }
 
-// The end of the session, as Windows sends it to the process's top-level windows (the main window
-// is none while it sits in the tray), with no settings file at the start: a session that goes on
-// changes nothing; one that ends, or an installer's Restart Manager, ends Spindrel and its file is
-// written before the message is answered.
+// The end of the session as Windows sends it, to the process's top-level windows (the main window
+// is none in the tray), with no settings file at the start: a session that goes on changes
+// nothing; a logoff, or an installer's Restart Manager, ends Spindrel, its file written first.
 TEST(Tray, TheSessionsEndWritesTheSettingsAndEndsAlsoInTheTray)
 {
-    std::string ini = test_support::SpindrelExePath();
-    ini.replace(ini.size() - 3, 3, "ini");
+    const std::string ini = test_support::SpindrelExePath().replace(test_support::SpindrelExePath().size() - 3, 3, "ini");
     for (const bool inTray : {false, true}) {
         ::DeleteFileA(ini.c_str());
         SpindrelProcess spindrel;
-        ASSERT_TRUE(spindrel.Start());
-        HWND window = spindrel.WaitForMainWindow();
+        const HWND window = spindrel.Start() ? spindrel.WaitForMainWindow() : nullptr;
         ASSERT_NE(window, nullptr);
-        if (inTray) {
+        if (inTray)
             spindrel.PostCommand(2);
-            ASSERT_TRUE(WaitUntil([&] { return InTray(window); }));
-        }
+        ASSERT_TRUE(WaitUntil([&] { return InTray(window) == inTray; }));
         const auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
-            bool agreed = true;
-            for (HWND top : test_support::ProcessWindows(spindrel.ProcessId(), nullptr, nullptr, nullptr)) {
-                DWORD_PTR answer = 0;
-                if ((top != window || !inTray) &&
-                    ::SendMessageTimeoutA(top, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer))
-                    agreed = agreed && answer == TRUE;
-            }
-            return agreed;
+            DWORD_PTR answer = TRUE, all = TRUE;
+            for (HWND top : test_support::ProcessWindows(spindrel.ProcessId(), nullptr, nullptr, nullptr))
+                if ((top != window || !inTray) && ::SendMessageTimeoutA(top, message, wParam, lParam, 0, 5000, &answer))
+                    all &= answer;
+            return all;
         };
-        EXPECT_TRUE(send(WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+        EXPECT_EQ(send(WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), DWORD_PTR{TRUE});
         send(WM_ENDSESSION, FALSE, 0);
         EXPECT_TRUE(spindrel.Running());
         EXPECT_EQ(::GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES);

