@@ -58,6 +58,12 @@ private:
     BSTR text_;
 };
 
+#ifdef _WIN64
+static_assert(sizeof(VARIANT) == 24 && sizeof(TOKEN_USER) == 16, "the 64-bit VARIANT and TOKEN_USER");
+#else
+static_assert(sizeof(VARIANT) == 16 && sizeof(TOKEN_USER) == 8, "the 32-bit VARIANT and TOKEN_USER");
+#endif
+
 // COM for the length of a call: the main thread has it already, a test thread may not.
 class ComForCall {
 public:
