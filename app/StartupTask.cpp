@@ -40,16 +40,18 @@ private:
     Interface* pointer = nullptr;
 };
 
+void FreeOleString(BSTR text)
+{
+    static const auto release = system_library::automation.Entry<decltype(&::SysFreeString)>("SysFreeString");
+    if (text && release)
+        release(text);
+}
+
 // A string the scheduler's calls take (they may ask for its length).
 class OleString {
 public:
     explicit OleString(const wchar_t* text) : text_(ole::AllocString(text)) {}
-    ~OleString()
-    {
-        static const auto release = system_library::automation.Entry<decltype(&::SysFreeString)>("SysFreeString");
-        if (text_ && release)
-            release(text_);
-    }
+    ~OleString() { FreeOleString(text_); }
     OleString(const OleString&) = delete;
     OleString& operator=(const OleString&) = delete;
     BSTR get() const { return text_; }

@@ -23,20 +23,12 @@ std::uint32_t Crc32(std::wstring_view text)
 void AppendEscaped(std::wstring& xml, std::wstring_view text)
 {
     for (const wchar_t c : text) {
-        switch (c) {
-        case L'&': xml += L"&amp;"; break;
-        case L'<': xml += L"&lt;"; break;
-        case L'>': xml += L"&gt;"; break;
-        default: xml += c; break;
-        }
+        const wchar_t* escaped = c == L'&' ? L"&amp;" : c == L'<' ? L"&lt;" : c == L'>' ? L"&gt;" : nullptr;
+        if (escaped)
+            xml += escaped;
+        else
+            xml += c;
     }
-}
-
-void AppendElement(std::wstring& xml, const wchar_t* name, std::wstring_view text)
-{
-    xml.append(L"<").append(name).append(L">");
-    AppendEscaped(xml, text);
-    xml.append(L"</").append(name).append(L">");
 }
 
 } // namespace
@@ -54,29 +46,33 @@ std::wstring TaskName(std::wstring_view product, std::wstring_view upperCasePath
 
 std::wstring TaskXml(const Definition& task)
 {
-    std::wstring xml = L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
-                       L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
-                       L"<RegistrationInfo>";
-    AppendElement(xml, L"Author", task.product);
-    std::wstring description(task.product);
-    description.append(L" from ").append(task.folder).append(L", started at logon with administrator rights");
-    AppendElement(xml, L"Description", description);
-    xml += L"</RegistrationInfo><Triggers><LogonTrigger><Enabled>true</Enabled>";
-    AppendElement(xml, L"UserId", task.userSid);
-    xml += L"</LogonTrigger></Triggers><Principals><Principal id=\"Author\">";
-    AppendElement(xml, L"UserId", task.userSid);
-    xml += L"<LogonType>InteractiveToken</LogonType><RunLevel>HighestAvailable</RunLevel></Principal></Principals>"
-           L"<Settings><MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"
-           L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"
-           L"<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>"
-           L"<IdleSettings><StopOnIdleEnd>false</StopOnIdleEnd><RestartOnIdle>false</RestartOnIdle></IdleSettings>"
-           L"<AllowStartOnDemand>true</AllowStartOnDemand><Enabled>true</Enabled>"
-           L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit><Priority>4</Priority></Settings>"
-           L"<Actions Context=\"Author\"><Exec>";
-    AppendElement(xml, L"Command", task.executable);
-    xml += L"<Arguments>-tray</Arguments>";
-    AppendElement(xml, L"WorkingDirectory", task.folder);
-    xml += L"</Exec></Actions></Task>";
+    // The definition's text, kept in 8 bits (it is ASCII), and between its pieces the values, escaped.
+    const std::string_view text[] = {
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
+        "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
+        "<RegistrationInfo><Author>",
+        "</Author><Description>", " from ", ", started at logon with administrator rights</Description>"
+        "</RegistrationInfo><Triggers><LogonTrigger><Enabled>true</Enabled><UserId>",
+        "</UserId></LogonTrigger></Triggers><Principals><Principal id=\"Author\"><UserId>",
+        "</UserId><LogonType>InteractiveToken</LogonType><RunLevel>HighestAvailable</RunLevel></Principal>"
+        "</Principals><Settings><MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"
+        "<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"
+        "<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>"
+        "<IdleSettings><StopOnIdleEnd>false</StopOnIdleEnd><RestartOnIdle>false</RestartOnIdle></IdleSettings>"
+        "<AllowStartOnDemand>true</AllowStartOnDemand><Enabled>true</Enabled>"
+        "<ExecutionTimeLimit>PT0S</ExecutionTimeLimit><Priority>4</Priority></Settings>"
+        "<Actions Context=\"Author\"><Exec><Command>",
+        "</Command><Arguments>-tray</Arguments><WorkingDirectory>", "</WorkingDirectory></Exec></Actions></Task>"};
+    const std::wstring_view values[] = {task.product, task.product, task.folder, task.userSid, task.userSid,
+                                        task.executable, task.folder};
+    static_assert(sizeof text / sizeof text[0] == sizeof values / sizeof values[0] + 1, "a value between two texts");
+    std::wstring xml;
+    for (std::size_t i = 0; i < sizeof text / sizeof text[0]; ++i) {
+        if (i > 0)
+            AppendEscaped(xml, values[i - 1]);
+        for (const char c : text[i])
+            xml += static_cast<wchar_t>(c);
+    }
     return xml;
 }
 
