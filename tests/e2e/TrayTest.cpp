@@ -51,9 +51,8 @@ TEST(Tray, HideShowAndExitWhileHidden)
     EXPECT_EQ(code, 0u);
 }
 
-// The end of the session as Windows sends it, to the process's top-level windows (the main window
-// is none in the tray), with no settings file at the start: a session that goes on changes
-// nothing; a logoff, or an installer's Restart Manager, ends Spindrel, its file written first.
+// The session's end as Windows sends it, to the top-level windows (the main window is none in the tray), with
+// no settings file: a session that goes on changes nothing; a logoff or an installer's Restart Manager ends it.
 TEST(Tray, TheSessionsEndWritesTheSettingsAndEndsAlsoInTheTray)
 {
     const std::string ini = test_support::SpindrelExePath().replace(test_support::SpindrelExePath().size() - 3, 3, "ini");
