@@ -37,6 +37,7 @@ const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
     OnNotify(IDC_INTERFACE_LIST, CBN_SELCHANGE, &CSpindrelDlg::OnInterfaceSelChange),
     OnMessage<dpi::kChanged>(&CSpindrelDlg::OnDpiChanged),
     OnMessage<WM_CAPTURE_FAILED>(&CSpindrelDlg::OnCaptureFailed),
+    OnMessage<WM_STYLECHANGED>(&CSpindrelDlg::OnStyleChanged),
     OnMessage<WM_QUERYENDSESSION>(&CSpindrelDlg::OnQueryEndSession),
     OnMessage<WM_ENDSESSION>(&CSpindrelDlg::OnEndSession),
 }};
@@ -44,7 +45,7 @@ const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
 const UINT CSpindrelDlg::exitRequestMessage = ::RegisterWindowMessageA(config::exitRequestMessage);
 
 CSpindrelDlg::CSpindrelDlg(CWnd* parent)
-    : CDialog(IDD_SPINDREL_DIALOG, parent), acceleratedTimeText(" 0 hrs :  0 mins :  0 secs")
+    : CDialog(IDD_SPINDREL_DIALOG, parent), statusPanel(config::productName)
 {
     CWinApp* app = AfxGetApp();
     appIcon = app ? app->LoadIcon(IDR_MAINFRAME) : ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -59,18 +60,19 @@ void CSpindrelDlg::DoDataExchange(CDataExchange* dx)
     DDX_Control(dx, IDCANCEL, minimizeButton);
     DDX_Control(dx, IDC_ACCELERATE, accelerateButton);
     DDX_Control(dx, IDC_QUIT, quitButton);
-    DDX_Text(dx, IDC_BYTES_RECEIVED, bytesReceivedText);
-    DDX_Text(dx, IDC_BYTES_SENT, bytesSentText);
-    DDX_Text(dx, IDC_CONNECTED_TIME, connectedTimeText);
-    DDX_Text(dx, IDC_CONNECTION_STATUS, connectionStatusText);
+    netstatus::PanelTexts& texts = statusPanel.Texts();
+    DDX_Text(dx, IDC_BYTES_RECEIVED, texts.bytesReceived);
+    DDX_Text(dx, IDC_BYTES_SENT, texts.bytesSent);
+    DDX_Text(dx, IDC_CONNECTED_TIME, texts.connectedTime);
+    DDX_Text(dx, IDC_CONNECTION_STATUS, texts.connectionStatus);
     DDX_Control(dx, IDC_RUN_CLIENT, runClientButton);
-    DDX_Text(dx, IDC_CONNECTION_TYPE, connectionTypeText);
+    DDX_Text(dx, IDC_CONNECTION_TYPE, texts.connectionType);
     DDX_Control(dx, IDC_CONNECTED_TIME, connectedTimeStatic);
     DDX_Control(dx, IDC_BYTES_SENT, bytesSentStatic);
     DDX_Control(dx, IDC_BYTES_RECEIVED, bytesReceivedStatic);
     DDX_Control(dx, IDC_CONNECTION_TYPE, connectionTypeStatic);
     DDX_Control(dx, IDC_CONNECTION_STATUS, connectionStatusStatic);
-    DDX_Text(dx, IDC_ACCELERATED_TIME, acceleratedTimeText);
+    DDX_Text(dx, IDC_ACCELERATED_TIME, texts.acceleratedTime);
     DDX_Control(dx, IDC_INTERFACE_LIST, interfaceCombo);
 }
 

@@ -7,14 +7,13 @@
 #include <iphlpapi.h>
 
 #include <cstdint>
-#include <optional>
 
 #include "app/core/StartupCommand.h"
 #include "controls/ButtonST.h"
 #include "controls/SystemTray.h"
 #include "engine/Capture.h"
 #include "framework/Afx.h"
-#include "netstatus/IfTable.h"
+#include "netstatus/StatusPanel.h"
 
 // Posted by a capture worker whose capture died while acceleration was on. A private message of
 // the main window, apart from the notification-area callback (0x800A).
@@ -76,11 +75,12 @@ protected:
     // Interface list and status refresh.
     void FillInterfaceList();
     void OnInterfaceSelChange();
-    // The row of the interface shown at selectedInterface, read afresh; none when the list has no
-    // such position or the table no longer that interface.
-    std::optional<MIB_IFROW> ReadSelectedRow();
     void RefreshStatus();
-    void TickConnectedClock();
+    // One tick of the status timer, for a window shown or hidden.
+    void TickStatus(bool shown);
+    // The tooltip of the notification icon: the product and the chosen interface's speeds.
+    void ShowTrayTip();
+    LRESULT OnStyleChanged(WPARAM which, LPARAM styles);
 
     // Acceleration. OnAccelerate is a click on the toggle; the start-up switches on without the
     // click's offer of administrator rights.
@@ -103,13 +103,7 @@ protected:
     CButtonST quitButton;
     CButtonST minimizeButton;
     CButtonST accelerateButton;
-    CString interfaceEntryText;
-    CString bytesReceivedText;
-    CString bytesSentText;
-    CString connectedTimeText;
-    CString connectionStatusText;
     CButtonST runClientButton;
-    CString connectionTypeText;
     bool runClientOnStart = false;
     CString checkPeriodText;
     CString accelerateNText;
@@ -118,19 +112,9 @@ protected:
     CStatic bytesReceivedStatic;
     CStatic connectionTypeStatic;
     CStatic connectionStatusStatic;
-    CString acceleratedTimeText;
-    std::int32_t acceleratedSeconds = 0;
-    std::int32_t acceleratedMinutes = 0;
-    std::int32_t acceleratedHours = 0;
-    std::int32_t connectedHours = 0;
-    std::int32_t connectedMinutes = 0;
-    std::int32_t connectedSeconds = 0;
-    netstatus::IfTableBuffer ifTable; // owns the table's memory and knows its real size
-    ULONG ifTableSize = 0;
+    // The status panel: its clocks, interface list, table, totals and speeds, and its six texts.
+    netstatus::StatusPanel statusPanel;
     CComboBox interfaceCombo;
-    std::int32_t selectedInterface = 0;
-    // List position -> the interface's index (dwIndex); only the first GetCount() mean anything.
-    std::uint32_t interfaceIndexes[256] = {};
 
     startup_command::StartArguments startArguments;
 

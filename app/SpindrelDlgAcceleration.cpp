@@ -7,7 +7,6 @@
 #include <string>
 
 #include "app/Config.h"
-#include "app/core/ClockRule.h"
 #include "framework/CodePage.h"
 #include "res/resource.h"
 
@@ -115,7 +114,8 @@ void CSpindrelDlg::OfferAdministratorRights(const char* question)
 
 void CSpindrelDlg::TickAcceleratedClock()
 {
-    clock_rule::Tick(acceleratedHours, acceleratedMinutes, acceleratedSeconds);
-    acceleratedTimeText = clock_rule::Format(acceleratedHours, acceleratedMinutes, acceleratedSeconds).c_str();
-    UpdateData(FALSE);
+    statusPanel.TickAcceleratedClock();
+    // Hidden, the count goes on; the window shows it when it shows again.
+    if (IsWindowVisible())
+        UpdateData(FALSE);
 }

@@ -1,77 +1,38 @@
-// The interface list and the one-second status refresh.
+// The interface list and the one-second status refresh: the status panel (netstatus/) holds the
+// state and makes the texts; the window shows them.
 #include "app/SpindrelDlg.h"
 
-#include <vector>
-
 #include "app/ProductKey.h"
-#include "app/core/ClockRule.h"
-#include "netstatus/InterfaceList.h"
-#include "netstatus/StatusTexts.h"
-
-namespace {
-constexpr int kInterfaceRowCapacity = 256;
-}
 
 void CSpindrelDlg::FillInterfaceList()
 {
-    // The two IP Helper entry points; without them the program cannot run.
-    const bool loaded = netstatus::LoadIpHelper();
-    ifTable.Reset();
-    if (!loaded) {
+    // The IP Helper entry points; without them the program cannot run.
+    if (!statusPanel.LoadInterfaces()) {
         AfxMessageBox("Error loading Iphlpapi.dll", MB_OK | MB_ICONEXCLAMATION);
         EndDialog(1);
-    } else if (netstatus::LoadIfTable(netstatus::getIfTableEntry, ifTable, ifTableSize)) {
-        std::vector<netstatus::InterfaceRowView> rows;
-        rows.reserve(ifTable.RowCount());
-        for (DWORD i = 0; i < ifTable.RowCount(); ++i) {
-            const MIB_IFROW& row = ifTable.Row(i);
-            rows.push_back({row.bDescr, sizeof row.bDescr, row.dwSpeed, row.dwIndex});
-        }
-        static_assert(sizeof interfaceIndexes / sizeof interfaceIndexes[0] == kInterfaceRowCapacity);
-        for (const auto& entry : netstatus::BuildInterfaceList(rows.data(), rows.size(), kInterfaceRowCapacity)) {
-            interfaceEntryText = entry.text;
-            // The list is not sorted: each entry goes at the end, at the position the map records.
-            const int position = interfaceCombo.AddString(interfaceEntryText);
-            if (position >= 0 && position < kInterfaceRowCapacity)
-                interfaceIndexes[position] = entry.index;
-        }
+    }
+    for (const netstatus::ListedInterface& entry : statusPanel.Interfaces()) {
+        // In UTF-16 through the wide call, so that a description in any language shows whole
+        // whatever the code page. The list is not sorted: each entry goes at the end, at the
+        // position the panel's map records.
+        wchar_t text[2 * netstatus::kDescriptionCut + 24];
+        const int length = ::MultiByteToWideChar(CP_UTF8, 0, entry.text.c_str(), -1, text, sizeof text / sizeof text[0]);
+        text[length > 0 ? length - 1 : 0] = L'\0';
+        ::SendMessageW(interfaceCombo.m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
 
     // A stored position that the list does not have leaves it with no selection.
     const int count = interfaceCombo.GetCount();
-    interfaceCombo.SetCurSel(selectedInterface >= 0 && selectedInterface < count ? selectedInterface : -1);
-}
-
-std::optional<MIB_IFROW> CSpindrelDlg::ReadSelectedRow()
-{
-    int listed = interfaceCombo.GetCount();
-    if (listed > kInterfaceRowCapacity)
-        listed = kInterfaceRowCapacity;
-    if (!ifTable || selectedInterface < 0 || selectedInterface >= listed)
-        return std::nullopt;
-
-    // The result is not examined: a query that fails leaves the rows of the last one.
-    netstatus::RefreshIfTable(netstatus::getIfTableEntry, ifTable, ifTableSize);
-    // The chosen interface wherever it now stands: adapters before it come and go.
-    const auto index = netstatus::InterfaceAtPosition(selectedInterface, listed, interfaceIndexes);
-    const MIB_IFROW* row = index ? ifTable.FindInterface(*index) : nullptr;
-    if (!row)
-        return std::nullopt;
-    return *row;
+    const std::int32_t selected = statusPanel.Selected();
+    interfaceCombo.SetCurSel(selected >= 0 && selected < count ? selected : -1);
 }
 
 void CSpindrelDlg::OnInterfaceSelChange()
 {
     const int position = interfaceCombo.GetCurSel();
-    if (position == CB_ERR || position == selectedInterface)
+    // The counters of the new choice go into the panel's texts; the next refresh shows them.
+    if (position == CB_ERR || !statusPanel.Choose(position))
         return;
-    selectedInterface = position;
-
-    // The counters of the new choice; the next refresh brings them to the window.
-    if (const auto row = ReadSelectedRow()) {
-        bytesSentText = netstatus::CounterText(row->dwOutOctets);
-        bytesReceivedText = netstatus::CounterText(row->dwInOctets);
-    }
 
     product_key::Writer key;
     if (key)
@@ -80,29 +41,36 @@ void CSpindrelDlg::OnInterfaceSelChange()
 
 void CSpindrelDlg::RefreshStatus()
 {
-    UpdateData(TRUE);
-    TickConnectedClock();
-
-    // Without a row to read (no table, an empty list, a position the list lacks) the counters
-    // keep what they show.
-    if (const auto row = ReadSelectedRow()) {
-        bytesSentText = netstatus::CounterText(row->dwOutOctets);
-        bytesReceivedText = netstatus::CounterText(row->dwInOctets);
-    }
-
-    try {
-        DWORD flags = 0;
-        const bool connected = netstatus::connectedStateQuery && netstatus::connectedStateQuery(&flags, 0);
-        netstatus::ApplyConnectionState(connected, flags, connectionTypeText, connectionStatusText);
-        UpdateData(FALSE);
-    } catch (...) {
-        // A text that cannot be built (out of memory) costs this tick its final exchange, no more.
-    }
+    TickStatus(IsWindowVisible() != FALSE);
 }
 
-void CSpindrelDlg::TickConnectedClock()
+void CSpindrelDlg::TickStatus(bool shown)
 {
-    clock_rule::Tick(connectedHours, connectedMinutes, connectedSeconds);
-    connectedTimeText = clock_rule::Format(connectedHours, connectedMinutes, connectedSeconds);
-    UpdateData(FALSE);
+    // Hidden in the tray, a tick keeps the count and the tooltip's speeds, no more: nobody sees
+    // the texts, and the window brings them up to date as it shows again.
+    statusPanel.Tick(shown);
+    if (shown)
+        UpdateData(FALSE);
+    ShowTrayTip();
+}
+
+void CSpindrelDlg::ShowTrayTip()
+{
+    // The tray sends the tooltip on only when its text has changed.
+    wchar_t tip[128];
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, statusPanel.TrayTip().c_str(), -1, tip, sizeof tip / sizeof tip[0]);
+    tip[length > 0 ? length - 1 : 0] = L'\0';
+    trayIcon.SetTooltipText(tip);
+}
+
+LRESULT CSpindrelDlg::OnStyleChanged(WPARAM which, LPARAM styles)
+{
+    // Shown again (out of the tray): the panel's texts are brought up to date before it is drawn.
+    const auto* change = reinterpret_cast<const STYLESTRUCT*>(styles);
+    if (which == static_cast<WPARAM>(GWL_STYLE) && change && !(change->styleOld & WS_VISIBLE) &&
+        (change->styleNew & WS_VISIBLE)) {
+        statusPanel.Refresh();
+        UpdateData(FALSE);
+    }
+    return Default();
 }

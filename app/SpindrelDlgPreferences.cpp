@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/Config.h"
 #include "app/ErrorMessageDlg.h"
@@ -16,8 +17,14 @@
 #include "app/core/ClientPath.h"
 #include "app/core/StartupCommand.h"
 #include "framework/CodePage.h"
+#include "framework/Handles.h"
 
 namespace {
+
+// The shell link's class and interface ids, defined here rather than linked from the id library.
+const CLSID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kShellLinkId = {0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kPersistFileId = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // Where Windows looks for programs to start at logon; our entry is named after the product.
 constexpr const char runKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -60,22 +67,22 @@ HRESULT CreateShortcut(const std::wstring& link, const std::wstring& exe, const 
 {
     // The main thread's COM is up; a caller without it (a test) gets it for the call.
     const HRESULT com = ::CoInitialize(nullptr);
-    IShellLinkW* shellLink = nullptr;
-    HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                        reinterpret_cast<void**>(&shellLink));
-    if (SUCCEEDED(result)) {
-        shellLink->SetPath(ShortcutTarget(exe).c_str());
-        shellLink->SetWorkingDirectory(folder.c_str());
-        shellLink->SetIconLocation(exe.c_str(), 0);
-        shellLink->SetShowCmd(SW_SHOWNORMAL);
-        IPersistFile* file = nullptr;
-        result = shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    HRESULT result;
+    {
+        UniqueInterface<IShellLinkW> shellLink;
+        result = ::CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkId, shellLink.putVoid());
         if (SUCCEEDED(result)) {
-            result = file->Save(link.c_str(), TRUE);
-            file->Release();
+            shellLink->SetPath(ShortcutTarget(exe).c_str());
+            shellLink->SetWorkingDirectory(folder.c_str());
+            shellLink->SetIconLocation(exe.c_str(), 0);
+            shellLink->SetShowCmd(SW_SHOWNORMAL);
+            UniqueInterface<IPersistFile> file;
+            result = shellLink->QueryInterface(kPersistFileId, file.putVoid());
+            if (SUCCEEDED(result))
+                result = file->Save(link.c_str(), TRUE);
         }
-        shellLink->Release();
-    }
+    } // released before COM is shut down
+
     if (SUCCEEDED(com))
         ::CoUninitialize();
     // Some shells report success for a file they could not write.
@@ -99,9 +106,10 @@ std::wstring SystemMessage(HRESULT result)
                                 message.back() == L'.'))
         message.pop_back();
     if (message.empty()) {
-        wchar_t code[32];
-        std::swprintf(code, 32, L"error 0x%08lX", static_cast<unsigned long>(result));
-        message = code;
+        // Spelt out here: a wide printf would link a second formatter into the program.
+        message = L"error 0x";
+        for (int shift = 28; shift >= 0; shift -= 4)
+            message += L"0123456789ABCDEF"[(static_cast<DWORD>(result) >> shift) & 0xF];
     }
     return message;
 }
@@ -261,7 +269,7 @@ void CSpindrelDlg::LoadPreferences()
         checkPeriodText = DecimalText(key.Read("CheckPeriodNum", 12));
         accelerateNText = DecimalText(key.Read("AccelerateN", 7));
         checkPeriodUnit = static_cast<std::int32_t>(key.Read("CheckPeriodCombo", 0));
-        selectedInterface = static_cast<std::int32_t>(key.Read("Network", 0));
+        statusPanel.Select(static_cast<std::int32_t>(key.Read("Network", 0)));
     }
     UpdateData(FALSE);
 }
@@ -287,25 +295,43 @@ void CSpindrelDlg::LaunchClient()
     // The install path, read while the client's key is open; the key is closed before anything
     // is started or shown. The buffer holds MAX_PATH characters in UTF-8.
     char installPath[client_path::kInstallPathSize] = {};
+    DWORD type = REG_NONE;
     {
         UniqueKey key;
         if (::RegOpenKeyExA(HKEY_CURRENT_USER, clientKeyPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
             notInstalled.DoModal();
             return;
         }
-        DWORD size = sizeof installPath;
-        // A path longer than the buffer fails the query (ERROR_MORE_DATA): nothing happens.
-        if (::RegQueryValueExA(key.get(), "Install Path", nullptr, nullptr, reinterpret_cast<BYTE*>(installPath),
-                               &size) != ERROR_SUCCESS)
-            return;
+        DWORD size = sizeof installPath - 1; // a NUL always follows what is read
+        const LSTATUS read = ::RegQueryValueExA(key.get(), "Install Path", nullptr, &type,
+                                                reinterpret_cast<BYTE*>(installPath), &size);
+        if (read == ERROR_FILE_NOT_FOUND)
+            return; // the client keeps no install path: nothing to start, nothing to report
+        if (read != ERROR_SUCCESS) { // longer than any path: the client cannot be found there
+            type = REG_NONE;
+            installPath[0] = '\0';
+        }
     }
 
-    const auto executable = client_path::ExecutablePath(installPath, sizeof installPath, config::clientName);
-    // A path of more than 255 characters is not used, as when it filled a buffer of 256 bytes.
-    if (!executable || code_page::CharacterCount(installPath) > client_path::kInstallPathCharacters)
-        return;
+    // "%ProgramFiles%\Tarvo" and the like, as the installers of the client may write it.
+    char expanded[client_path::kInstallPathSize] = {};
+    const char* value = installPath;
+    if (type == REG_EXPAND_SZ) {
+        const DWORD made = ::ExpandEnvironmentStringsA(installPath, expanded, sizeof expanded);
+        value = made != 0 && made <= sizeof expanded ? expanded : "";
+    }
 
-    const HINSTANCE started = ::ShellExecuteA(nullptr, nullptr, executable->c_str(), nullptr, nullptr, SW_SHOW);
+    // A folder beyond the bound is not used, and neither is one that names nothing: the client
+    // is not where the registry says, so the user is told, as when it is missing.
+    const auto client = client_path::Locate(value, std::strlen(value) + 1, config::clientName);
+    if (!client || code_page::CharacterCount(client->folder) > client_path::kInstallPathCharacters) {
+        notInstalled.DoModal();
+        return;
+    }
+
+    // Started in its own folder, where it finds its files, not in Spindrel's current folder.
+    const HINSTANCE started = ::ShellExecuteA(nullptr, nullptr, client->executable.c_str(), nullptr,
+                                              client->folder.c_str(), SW_SHOW);
     if (reinterpret_cast<INT_PTR>(started) <= 32)
         notInstalled.DoModal();
 }

@@ -21,25 +21,6 @@ namespace {
 const GUID kTaskSchedulerClass = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
 const IID kTaskServiceInterface = {0x2faba4c7, 0x4da9, 0x4013, {0x96, 0x97, 0x20, 0xcc, 0x3f, 0xd4, 0x0f, 0x85}};
 
-// Owns one reference to an interface.
-template <class Interface>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef()
-    {
-        if (pointer)
-            pointer->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    Interface** put() { return &pointer; }
-    Interface* operator->() const { return pointer; }
-
-private:
-    Interface* pointer = nullptr;
-};
-
 void FreeOleString(BSTR text)
 {
     static const auto release = system_library::automation.Entry<decltype(&::SysFreeString)>("SysFreeString");
@@ -83,11 +64,11 @@ private:
 };
 
 // The scheduler's root folder, where the program's tasks live.
-HRESULT RootFolder(ComRef<ITaskFolder>& folder)
+HRESULT RootFolder(UniqueInterface<ITaskFolder>& folder)
 {
-    ComRef<ITaskService> service;
+    UniqueInterface<ITaskService> service;
     HRESULT result = ::CoCreateInstance(kTaskSchedulerClass, nullptr, CLSCTX_INPROC_SERVER, kTaskServiceInterface,
-                                        reinterpret_cast<void**>(service.put()));
+                                        service.putVoid());
     if (FAILED(result))
         return result;
     VARIANT none;
@@ -102,7 +83,7 @@ HRESULT RootFolder(ComRef<ITaskFolder>& folder)
 HRESULT RegisterInScheduler(const wchar_t* name, const wchar_t* xml)
 {
     const ComForCall com;
-    ComRef<ITaskFolder> folder;
+    UniqueInterface<ITaskFolder> folder;
     HRESULT result = RootFolder(folder);
     const OleString path(name), definition(xml);
     if (SUCCEEDED(result) && (!path.get() || !definition.get()))
@@ -111,7 +92,7 @@ HRESULT RegisterInScheduler(const wchar_t* name, const wchar_t* xml)
         return result;
     VARIANT none;
     none.vt = VT_EMPTY; // the principal is the definition's
-    ComRef<IRegisteredTask> task;
+    UniqueInterface<IRegisteredTask> task;
     return folder->RegisterTask(path.get(), definition.get(), TASK_CREATE_OR_UPDATE, none, none,
                                 TASK_LOGON_INTERACTIVE_TOKEN, none, task.put());
 }
@@ -185,11 +166,11 @@ std::wstring NameFor(const std::wstring& exePath)
 bool Exists(const std::wstring& name)
 {
     const ComForCall com;
-    ComRef<ITaskFolder> folder;
+    UniqueInterface<ITaskFolder> folder;
     const OleString path(name.c_str());
     if (FAILED(RootFolder(folder)) || !path.get())
         return false;
-    ComRef<IRegisteredTask> task;
+    UniqueInterface<IRegisteredTask> task;
     const HRESULT found = folder->GetTask(path.get(), task.put());
     // A task this process may not read is there all the same.
     return SUCCEEDED(found) || found == E_ACCESSDENIED;
@@ -209,7 +190,7 @@ HRESULT Register(const std::wstring& exePath)
 HRESULT Delete(const std::wstring& name)
 {
     const ComForCall com;
-    ComRef<ITaskFolder> folder;
+    UniqueInterface<ITaskFolder> folder;
     HRESULT result = RootFolder(folder);
     const OleString path(name.c_str());
     if (SUCCEEDED(result) && !path.get())

@@ -8,13 +8,22 @@
 
 #include <oleacc.h>
 
+#include <utility>
+
 #include "framework/CodePage.h"
+#include "framework/Handles.h"
 #include "framework/OleString.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
 
 SystemLibrary& accessibility = system_library::accessibility;
+
+// The interface ids, defined here rather than linked from the id library.
+const IID kUnknownId = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kDispatchId = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kOleWindowId = {0x00000114, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kAccessibleId = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 bool IsSelf(const VARIANT& child)
 {
@@ -26,7 +35,7 @@ bool IsSelf(const VARIANT& child)
 // client that keeps it past the link's end gets failures, not a dangling pointer.
 class LinkAccessible final : public IAccessible, public IOleWindow {
 public:
-    LinkAccessible(HWND link, IAccessible* standard) : link_(link), standard_(standard) {}
+    LinkAccessible(HWND link, UniqueInterface<IAccessible> standard) : link_(link), standard_(std::move(standard)) {}
     LinkAccessible(const LinkAccessible&) = delete;
     LinkAccessible& operator=(const LinkAccessible&) = delete;
 
@@ -35,9 +44,9 @@ public:
     {
         if (!object)
             return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible))
+        if (iid == kUnknownId || iid == kDispatchId || iid == kAccessibleId)
             *object = static_cast<IAccessible*>(this);
-        else if (iid == IID_IOleWindow)
+        else if (iid == kOleWindowId)
             *object = static_cast<IOleWindow*>(this);
         else {
             *object = nullptr;
@@ -68,13 +77,11 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID locale, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override
     {
-        ITypeInfo* info = nullptr;
-        HRESULT hr = standard_->GetTypeInfo(0, locale, &info);
+        UniqueInterface<ITypeInfo> info;
+        const HRESULT hr = standard_->GetTypeInfo(0, locale, info.put());
         if (FAILED(hr) || !info)
             return FAILED(hr) ? hr : E_NOTIMPL;
-        hr = info->Invoke(static_cast<IAccessible*>(this), id, flags, parameters, result, exception, argumentError);
-        info->Release();
-        return hr;
+        return info->Invoke(static_cast<IAccessible*>(this), id, flags, parameters, result, exception, argumentError);
     }
 
     // IAccessible
@@ -181,14 +188,14 @@ public:
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
 private:
-    ~LinkAccessible() { standard_->Release(); }
+    ~LinkAccessible() = default;
 
     // The link, while its window lives and belongs to a link of this thread; otherwise the
     // system's object answers, as for any window that is gone.
     CHyperLink* Link() const { return dynamic_cast<CHyperLink*>(CWnd::FromHandlePermanent(link_)); }
 
     HWND link_;
-    IAccessible* standard_;
+    UniqueInterface<IAccessible> standard_;
     LONG references_ = 1;
 };
 
@@ -206,13 +213,11 @@ LRESULT CHyperLink::OnGetObject(WPARAM wParam, LPARAM lParam)
     static const auto standardObject =
         accessibility.Entry<decltype(&::CreateStdAccessibleObject)>("CreateStdAccessibleObject");
     static const auto answer = accessibility.Entry<decltype(&::LresultFromObject)>("LresultFromObject");
-    IAccessible* standard = nullptr;
-    if (!standardObject || !answer ||
-        FAILED(standardObject(m_hWnd, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))) ||
+    UniqueInterface<IAccessible> standard;
+    if (!standardObject || !answer || FAILED(standardObject(m_hWnd, OBJID_CLIENT, kAccessibleId, standard.putVoid())) ||
         !standard)
         return Default();
-    IAccessible* object = new LinkAccessible(m_hWnd, standard);
-    const LRESULT result = answer(__uuidof(IAccessible), wParam, object);
-    object->Release();
+    const UniqueInterface<IAccessible> object(new LinkAccessible(m_hWnd, std::move(standard)));
+    const LRESULT result = answer(kAccessibleId, wParam, object.get());
     return result > 0 ? result : Default();
 }

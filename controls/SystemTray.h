@@ -22,6 +22,9 @@
 // shell's back. Tests watch and refuse the calls through it.
 using NotifyIconCall = decltype(&::Shell_NotifyIconA);
 NotifyIconCall SetNotifyIconCall(NotifyIconCall call);
+// The same for Shell_NotifyIconW, through which the tooltip goes in UTF-16.
+using NotifyIconWideCall = decltype(&::Shell_NotifyIconW);
+NotifyIconWideCall SetNotifyIconWideCall(NotifyIconWideCall call);
 
 // Replaces ChangeWindowMessageFilterEx for the tray's windows and returns the previous call; null
 // brings the system's back. Tests see through it which messages are let in.
@@ -51,6 +54,10 @@ public:
                         UINT iconResource = 0);
     // Deletes the icon from the tray; TRUE when it is not there (any more).
     BOOL RemoveFromTray();
+
+    // Sets the tooltip (at most 127 UTF-16 characters), in any language; the shell is told only
+    // when the text differs from the one it has. TRUE when the shell has it.
+    BOOL SetTooltipText(const wchar_t* tip);
 
     // Loads the icon resource afresh when the scale has changed since it was loaded, and hands the
     // new image to the shell. TRUE when the image was replaced.
@@ -91,6 +98,8 @@ protected:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     // Unless hidden, hands the icon to the shell: brings the one the shell has up to date, else adds it.
     void RetryPendingAdd();
+    // Hands the UTF-16 tooltip to the shell, when one has been set.
+    BOOL SendWideTip();
     // Puts the icon resource's image for the current scale into iconData, unless it is there
     // already; true when it did. The image it replaces goes to previous, which the caller keeps
     // until the shell has the new one.
@@ -104,6 +113,7 @@ protected:
     UINT addFlags = 0;
     UINT iconResource = 0;
     dpi::ScaledIcon scaledIcon{SM_CXSMICON, SM_CYSMICON}; // iconResource's image, in iconData.hIcon when loaded
+    wchar_t wideTip[128] = {}; // the tooltip set in UTF-16; empty while szTip's is the one shown
 };
 
 // Copies at most size - 1 bytes of source into a buffer of size bytes and terminates it, never

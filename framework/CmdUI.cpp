@@ -1,7 +1,10 @@
 #include "framework/CmdUI.h"
 
+#include <algorithm>
+
 #include "framework/Menu.h"
 #include "framework/MessageMap.h"
+#include "framework/Wnd.h"
 
 void CCmdUI::Enable(BOOL on)
 {
@@ -34,4 +37,48 @@ bool CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler)
     if (!handled && disableIfNoHandler && !m_bEnableChanged && !target->HasCommandHandler(m_nID))
         Enable(FALSE);
     return handled;
+}
+
+void CWnd::UpdateMenuItems(CMenu* popup)
+{
+    if (!popup || !popup->m_hMenu)
+        return;
+    CCmdUI state;
+    state.m_pMenu = popup;
+    int bound = std::max(popup->GetMenuItemCount(), 0);
+    for (int position = 0; position < bound; ++position) {
+        state.m_nIndex = static_cast<UINT>(position);
+        state.m_nIndexMax = static_cast<UINT>(bound);
+        state.m_nID = popup->GetMenuItemID(position);
+        if (state.m_nID == 0)
+            continue; // separator
+        if (state.m_nID == 0xFFFFFFFFu) {
+            // A nested pop-up answers to the command of its first item; it is disabled when
+            // nothing here handles that command.
+            CMenu nested = popup->GetSubMenu(position);
+            if (!nested.m_hMenu)
+                continue;
+            state.m_nID = nested.GetMenuItemID(0);
+            if (state.m_nID == 0 || state.m_nID == 0xFFFFFFFFu)
+                continue;
+            state.m_pSubMenu = &nested;
+            state.DoUpdate(this, TRUE);
+            state.m_pSubMenu = nullptr;
+        } else {
+            state.DoUpdate(this, FALSE);
+        }
+        // A handler may have removed items: step back by as many, then past the items that carry
+        // the command just updated, so that no item is skipped or updated twice.
+        const int count = std::max(popup->GetMenuItemCount(), 0);
+        if (count < bound) {
+            position -= bound - count;
+            if (position >= 0) {
+                while (position < count && popup->GetMenuItemID(position) == state.m_nID)
+                    ++position;
+            } else {
+                position = -1;
+            }
+        }
+        bound = count;
+    }
 }

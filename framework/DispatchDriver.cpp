@@ -3,11 +3,19 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <utility>
+
 #include "framework/CodePage.h"
+#include "framework/Handles.h"
 #include "framework/OleString.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
+
+// The interface ids, defined here rather than linked from the id library.
+const IID kUnknownId = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kDispatchId = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kNoId = {};
 
 // OLE Automation's string and variant functions are needed only once there is a component to
 // call. Without one (a component that is not installed) the library is never loaded; with one it
@@ -45,17 +53,15 @@ BOOL COleDispatchDriver::CreateDispatch(LPCSTR progId)
     CLSID clsid;
     if (wide.empty() || FAILED(::CLSIDFromProgID(wide.c_str(), &clsid)))
         return FALSE;
-    IUnknown* unknown = nullptr;
-    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                                  reinterpret_cast<void**>(&unknown))) ||
+    UniqueInterface<IUnknown> unknown;
+    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kUnknownId,
+                                  unknown.putVoid())) ||
         !unknown)
         return FALSE;
-    IDispatch* dispatch = nullptr;
-    const HRESULT hr = unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-    unknown->Release();
-    if (FAILED(hr) || !dispatch)
+    UniqueInterface<IDispatch> dispatch;
+    if (FAILED(unknown->QueryInterface(kDispatchId, dispatch.putVoid())) || !dispatch)
         return FALSE;
-    m_lpDispatch = dispatch;
+    m_lpDispatch = dispatch.release();
     return TRUE;
 }
 
@@ -67,10 +73,7 @@ void COleDispatchDriver::AttachDispatch(IDispatch* dispatch)
 
 void COleDispatchDriver::ReleaseDispatch()
 {
-    if (m_lpDispatch) {
-        m_lpDispatch->Release();
-        m_lpDispatch = nullptr;
-    }
+    const UniqueInterface<IDispatch> released(std::exchange(m_lpDispatch, nullptr));
 }
 
 HRESULT COleDispatchDriver::Invoke(DISPID id, VARIANTARG* arguments, UINT count)
@@ -83,7 +86,7 @@ HRESULT COleDispatchDriver::Invoke(DISPID id, VARIANTARG* arguments, UINT count)
     EXCEPINFO exception{};
     UINT argumentError = 0;
     const HRESULT hr =
-        m_lpDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &exception, &argumentError);
+        m_lpDispatch->Invoke(id, kNoId, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &exception, &argumentError);
     FreeString(exception.bstrSource);
     FreeString(exception.bstrDescription);
     FreeString(exception.bstrHelpFile);

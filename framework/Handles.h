@@ -1,5 +1,6 @@
 #pragma once
-// One owner per handle: small move-only holders that release what they hold in their destructor.
+// One owner per handle: small move-only holders that release what they hold in their destructor,
+// and the same for a reference to a COM interface.
 
 #include <windows.h>
 #include <winsock2.h>
@@ -69,6 +70,49 @@ struct Socket {
     static void close(SOCKET s) { ::closesocket(s); }
 };
 } // namespace handle_traits
+
+// One reference to a COM interface, released in the destructor.
+template <typename Interface>
+class UniqueInterface {
+public:
+    UniqueInterface() = default;
+    // Takes over the reference that `object` carries.
+    explicit UniqueInterface(Interface* object) : object_(object) {}
+    ~UniqueInterface() { reset(); }
+
+    UniqueInterface(const UniqueInterface&) = delete;
+    UniqueInterface& operator=(const UniqueInterface&) = delete;
+    UniqueInterface(UniqueInterface&& other) noexcept : object_(other.release()) {}
+    UniqueInterface& operator=(UniqueInterface&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+
+    Interface* get() const { return object_; }
+    Interface* operator->() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+
+    Interface* release() { return std::exchange(object_, nullptr); }
+    void reset(Interface* object = nullptr)
+    {
+        if (Interface* old = std::exchange(object_, object))
+            old->Release();
+    }
+
+    // For the calls that hand an interface out through a pointer (CoCreateInstance,
+    // QueryInterface take it as void**).
+    Interface** put()
+    {
+        reset();
+        return &object_;
+    }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+
+private:
+    Interface* object_ = nullptr;
+};
 
 using UniqueIcon = UniqueHandle<HICON, handle_traits::Icon>;
 using UniqueFont = UniqueHandle<HFONT, handle_traits::GdiObject<HFONT>>;

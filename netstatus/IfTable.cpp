@@ -10,9 +10,10 @@
 
 namespace netstatus {
 
-GetIfTableFunction getIfTableEntry = nullptr;
-GetNumberOfInterfacesFunction getNumberOfInterfacesEntry = nullptr;
 namespace {
+
+IpHelperEntries ipHelperEntries;
+ConnectedStateFunction installedConnectedState = nullptr;
 
 // WinINet is first needed at the first refresh tick, not at start-up: it is loaded then, from the
 // system folder, and kept for the rest of the process.
@@ -27,11 +28,6 @@ BOOL WINAPI InternetConnectedState(LPDWORD flags, DWORD reserved)
     return FALSE;
 }
 
-} // namespace
-
-ConnectedStateFunction connectedStateQuery = &InternetConnectedState;
-
-namespace {
 
 IpHelperLoader installedLoader = nullptr;
 
@@ -41,6 +37,7 @@ IpHelperEntries LoadFromLibrary()
     IpHelperEntries entries;
     entries.getIfTable = system_library::ipHelper.Entry<GetIfTableFunction>("GetIfTable");
     entries.getNumberOfInterfaces = system_library::ipHelper.Entry<GetNumberOfInterfacesFunction>("GetNumberOfInterfaces");
+    entries.getIfEntry2 = system_library::ipHelper.Entry<GetIfEntry2Function>("GetIfEntry2");
     return entries;
 }
 
@@ -50,10 +47,26 @@ constexpr int kMaxGrowAttempts = 3;
 
 bool LoadIpHelper()
 {
-    const IpHelperEntries entries = installedLoader ? installedLoader() : LoadFromLibrary();
-    getIfTableEntry = entries.getIfTable;
-    getNumberOfInterfacesEntry = entries.getNumberOfInterfaces;
-    return getIfTableEntry && getNumberOfInterfacesEntry;
+    ipHelperEntries = installedLoader ? installedLoader() : LoadFromLibrary();
+    return ipHelperEntries.getIfTable && ipHelperEntries.getNumberOfInterfaces;
+}
+
+const IpHelperEntries& IpHelper()
+{
+    return ipHelperEntries;
+}
+
+ConnectedStateFunction SetConnectedStateQuery(ConnectedStateFunction query)
+{
+    const ConnectedStateFunction previous = installedConnectedState;
+    installedConnectedState = query;
+    return previous;
+}
+
+bool QueryConnectedState(DWORD& flags)
+{
+    flags = 0;
+    return (installedConnectedState ? installedConnectedState : &InternetConnectedState)(&flags, 0) != FALSE;
 }
 
 IpHelperLoader SetIpHelperLoader(IpHelperLoader loader)

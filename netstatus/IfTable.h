@@ -6,34 +6,42 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
+// GetIfEntry2 and its row, which iphlpapi.h declares only for programs that require Windows Vista.
+#include <ws2ipdef.h>
+#include <netioapi.h>
 #include <wininet.h>
 
 namespace netstatus {
 
 using GetIfTableFunction = decltype(&::GetIfTable);
 using GetNumberOfInterfacesFunction = decltype(&::GetNumberOfInterfaces);
+using GetIfEntry2Function = decltype(&::GetIfEntry2);
 using ConnectedStateFunction = decltype(&::InternetGetConnectedState);
 
-// "GetIfTable" and "GetNumberOfInterfaces" of "Iphlpapi.dll"; null until LoadIpHelper finds them.
-// The second one is required to be there but never called.
-extern GetIfTableFunction getIfTableEntry;
-extern GetNumberOfInterfacesFunction getNumberOfInterfacesEntry;
-
-// Looks up both entry points (the library is loaded once per process and released when the process
-// ends) and stores them in the two pointers above. True when both are there.
-bool LoadIpHelper();
-
-// What a loader hands to LoadIpHelper. Tests install one that gives their own entry points, or
-// none; a null loader means the library itself. Returns the loader that was installed before.
+// The entry points of "Iphlpapi.dll" that the status monitor uses. "GetIfTable" and
+// "GetNumberOfInterfaces" are required (the second is never called); "GetIfEntry2", which gives
+// 64-bit counters and the description in UTF-16, is there from Windows Vista on.
 struct IpHelperEntries {
     GetIfTableFunction getIfTable = nullptr;
     GetNumberOfInterfacesFunction getNumberOfInterfaces = nullptr;
+    GetIfEntry2Function getIfEntry2 = nullptr;
 };
+
+// Looks the entry points up (the library is loaded once per process and released when the
+// process ends) and keeps them for IpHelper(). True when both required ones are there.
+bool LoadIpHelper();
+// What the last LoadIpHelper found; all null before it.
+const IpHelperEntries& IpHelper();
+
+// What a loader hands to LoadIpHelper. Tests install one that gives their own entry points, or
+// none; a null loader means the library itself. Returns the loader that was installed before.
 using IpHelperLoader = IpHelperEntries (*)();
 IpHelperLoader SetIpHelperLoader(IpHelperLoader loader);
 
-// The Internet connection-state query: InternetGetConnectedState, unless a test stands in for it.
-extern ConnectedStateFunction connectedStateQuery;
+// The Internet connection-state query: InternetGetConnectedState unless a test stands in for it
+// (null brings the system's back). Returns the query installed before.
+ConnectedStateFunction SetConnectedStateQuery(ConnectedStateFunction query);
+bool QueryConnectedState(DWORD& flags);
 
 // The buffer of the interface table, laid out as MIB_IFTABLE. It owns its memory and knows how
 // many bytes it really holds, whatever size a query last reported.

@@ -13,15 +13,23 @@ std::string FormatInterfaceEntry(const InterfaceRowView& row)
         length = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - row.description)
                      : row.descriptionCapacity;
     }
-    if (length > kDescriptionCut)
-        length = kDescriptionCut;
-    const std::string description =
-        length ? std::string(reinterpret_cast<const char*>(row.description), length) : std::string();
+    // The cut counts characters, not bytes: it falls before the 39th byte that does not continue
+    // a UTF-8 sequence, so a letter of two or three bytes is never split.
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if ((row.description[i] & 0xC0) != 0x80 && ++characters > kDescriptionCut) {
+            length = i;
+            break;
+        }
+    }
 
-    // 38 characters, two spaces, at most four digits (2^32 >> 20 is 4096), " Mb" and a NUL.
-    char text[kDescriptionCut + 16];
-    std::snprintf(text, sizeof text, " %s %d %s", description.c_str(), static_cast<int>(row.speed >> 20), "Mb");
-    return text;
+    // The speed in Mb: at most four digits (2^32 >> 20 is 4096).
+    char speed[16];
+    std::snprintf(speed, sizeof speed, " %d Mb", static_cast<int>(row.speed >> 20));
+    std::string text = " ";
+    if (length)
+        text.append(reinterpret_cast<const char*>(row.description), length);
+    return text += speed;
 }
 
 bool IsListedEntry(const std::string& entry)

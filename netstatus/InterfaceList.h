@@ -11,13 +11,13 @@
 
 namespace netstatus {
 
-// A description longer than this is cut to its first kDescriptionCut characters.
+// A description longer than this is cut to its first kDescriptionCut characters (not bytes).
 constexpr std::size_t kDescriptionCut = 38;
 // The list shows at most this many interfaces; accepted rows after the last of them are not listed.
 constexpr std::size_t kMaxListedInterfaces = 256;
 
-// What the list needs of one table row. The description is read up to its NUL byte, and never
-// past descriptionCapacity bytes even when the row holds no NUL.
+// What the list needs of one table row. The description, in UTF-8, is read up to its NUL byte, and
+// never past descriptionCapacity bytes even when the row holds no NUL.
 struct InterfaceRowView {
     const unsigned char* description = nullptr;
     std::size_t descriptionCapacity = 0;

@@ -5,11 +5,19 @@ namespace netstatus {
 const char kConnectedStatus[] = " Connected";
 const char kNotConnectedStatus[] = "N/A";
 
-CString CounterText(std::uint32_t counter)
+CString CounterText(std::uint64_t counter)
 {
-    CString text;
-    text.Format(" %lu ", static_cast<unsigned long>(counter));
-    return text;
+    // Written digit by digit: the C runtimes of older Windows do not all know a 64-bit format.
+    char digits[24];
+    char* first = digits + sizeof digits;
+    *--first = '\0';
+    *--first = ' ';
+    do {
+        *--first = static_cast<char>('0' + counter % 10);
+        counter /= 10;
+    } while (counter);
+    *--first = ' ';
+    return first;
 }
 
 CString ConnectionTypeText(std::uint32_t flags)

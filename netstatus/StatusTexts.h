@@ -17,8 +17,8 @@ constexpr std::uint32_t kConnectionOffline = 0x20;
 extern const char kConnectedStatus[];    // " Connected"
 extern const char kNotConnectedStatus[]; // "N/A"
 
-// A byte counter as a space, the unsigned decimal count and a space: " 1234 ".
-CString CounterText(std::uint32_t counter);
+// A byte total as a space, the unsigned decimal count and a space: " 1234 ".
+CString CounterText(std::uint64_t counter);
 
 // One word per named flag, always in the order " LAN ", " Modem ", " Offline ", " Proxy ";
 // other flags add nothing.

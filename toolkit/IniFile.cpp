@@ -214,25 +214,54 @@ BOOL CIniFile::Flush() const
         }
     }
 
-    // Into a file beside it, which then takes its place: a failure half-way leaves the old file
-    // whole. Where no file can be made beside it, the file itself is rewritten.
+    // Into a new file beside it, which then takes its place: a failure half-way leaves the old
+    // file whole. ReplaceFileW keeps the file's attributes (a hidden file stays hidden) and its
+    // security, which a rename would take from the new file; a file that is not there (yet) is
+    // renamed into place, never over one that appeared meanwhile. The file is never rewritten in
+    // place, and the new file never stays behind.
     const std::wstring path = code_page::ToWide(fileName);
     const std::wstring fresh = path + L".new";
-    {
-        UniqueFile file(
-            ::CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
-            const bool written = WriteAll(file.get(), bytes);
-            file.reset();
-            const DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-            if (written && ::MoveFileExW(fresh.c_str(), path.c_str(), replace))
-                return TRUE;
-            ::DeleteFileW(fresh.c_str());
-            if (!written)
-                return FALSE;
-        }
-    }
     UniqueFile file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file && WriteAll(file.get(), bytes) && ::SetEndOfFile(file.get());
+        ::CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return FALSE;
+    const bool written = WriteAll(file.get(), bytes);
+    file.reset();
+    if (written) {
+        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        const DWORD before = ::GetFileAttributesW(path.c_str());
+        if (::ReplaceFileW(path.c_str(), fresh.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            // Wine's ReplaceFileW renames without carrying the attributes over.
+            const DWORD after = ::GetFileAttributesW(path.c_str());
+            if (before != INVALID_FILE_ATTRIBUTES && after != INVALID_FILE_ATTRIBUTES && (before & kept) & ~after)
+                ::SetFileAttributesW(path.c_str(), (after & ~FILE_ATTRIBUTE_NORMAL) | (before & kept));
+            return TRUE;
+        }
+        const DWORD error = ::GetLastError();
+        // Without a backup, a failure of the last step leaves the old file removed and the new one
+        // under its own name: it is then all there is, and takes the file's name.
+        if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) &&
+            ::MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+            return TRUE;
+    }
+    ::DeleteFileW(fresh.c_str());
+    return FALSE;
+}
+
+std::optional<std::string> CIniFile::Stored(LPCSTR section, LPCSTR key) const
+{
+    if (!section || !key || !Refresh() || !readable)
+        return std::nullopt;
+    return document.Get(section, key);
+}
+
+bool CIniFile::Readable() const
+{
+    return Refresh() && readable;
+}
+
+void CIniFile::RemoveUnfinishedWrite() const
+{
+    if (fileName[0] != '\0')
+        ::DeleteFileW((code_page::ToWide(fileName) + L".new").c_str());
 }

@@ -13,6 +13,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
+#include <string>
 
 #include "framework/CodePage.h"
 #include "toolkit/core/IniText.h"
@@ -48,8 +50,19 @@ public:
     BOOL PutUnsigned(LPCSTR section, LPCSTR key, UINT value) const;
 
     // Writes the values changed since the last Flush; true when the file holds them (also when
-    // nothing changed). The file is replaced whole, never left half-written.
+    // nothing changed). The file is replaced whole, never left half-written: a new file beside it
+    // takes its place, keeping its attributes and security. Where that cannot be done the file
+    // stays as it is.
     BOOL Flush() const;
+
+    // The value of `key` as the file holds it now, its bytes unconverted; nothing when the key is
+    // missing or the file cannot be read.
+    std::optional<std::string> Stored(LPCSTR section, LPCSTR key) const;
+    // True when the file is missing or could be read whole.
+    bool Readable() const;
+    // Removes the new file that a write cut short (a power loss) left beside this one: it is
+    // never read in place of the file.
+    void RemoveUnfinishedWrite() const;
 
     const char* FileName() const { return fileName; }
 

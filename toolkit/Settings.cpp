@@ -1,8 +1,7 @@
 #include "toolkit/Settings.h"
 
 #include <cstring>
-
-#include "toolkit/core/ServicesGrammar.h"
+#include <iterator>
 
 std::int32_t logSizeLimit = 0;
 
@@ -79,18 +78,25 @@ CSettings::~CSettings()
 
 void CSettings::Load()
 {
-    for (const Key& key : kKeys) {
+    RemoveUnfinishedWrite();
+    readAtStart = Readable();
+    read.clear();
+    corrected.assign(std::size(kKeys), false);
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        const Key& key = kKeys[i];
+        read.push_back(Stored(key.section, key.name));
         switch (key.kind) {
         case Kind::Number: {
             int value = GetNumber(key.section, key.name, key.defaultValue);
-            if (key.ranged && (value < key.low || value > key.high))
+            if (key.ranged && (value < key.low || value > key.high)) {
                 value = key.defaultValue;
+                corrected[i] = true;
+            }
             this->*key.field = value;
             break;
         }
         case Kind::Seconds:
-            idleMilliseconds =
-                GetUnsigned(key.section, key.name, static_cast<UINT>(key.defaultValue), &idleSecondsRead) * 1000u;
+            idleMilliseconds = GetUnsigned(key.section, key.name, static_cast<UINT>(key.defaultValue)) * 1000u;
             break;
         case Kind::Text: {
             GetText(key.section, key.name, "", logFileName, sizeof logFileName);
@@ -107,19 +113,19 @@ void CSettings::Load()
 void CSettings::Save() const
 {
     // Failures (a read-only file or folder) are ignored: the file then stays as it was.
-    for (const Key& key : kKeys) {
+    if (!readAtStart || read.size() != std::size(kKeys))
+        return;
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        const Key& key = kKeys[i];
+        // A value someone else wrote since the start is theirs to keep.
+        if ((read[i] && !corrected[i]) || Stored(key.section, key.name) != read[i])
+            continue;
         switch (key.kind) {
         case Kind::Number:
             PutNumber(key.section, key.name, this->*key.field);
             break;
         case Kind::Seconds:
-            // The milliseconds cannot tell every stored value from another (a value above
-            // 4,294,967 seconds wraps, a negative one is read as a large one): while they are
-            // those read, the text read goes back, so that a load and a save change nothing.
-            if (idleMilliseconds == services_grammar::ToUnsigned32(idleSecondsRead.c_str(), nullptr) * 1000u)
-                PutText(key.section, key.name, idleSecondsRead.c_str());
-            else
-                PutUnsigned(key.section, key.name, idleMilliseconds / 1000u);
+            PutUnsigned(key.section, key.name, idleMilliseconds / 1000u);
             break;
         case Kind::Text:
             PutText(key.section, key.name, logFileName);

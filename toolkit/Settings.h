@@ -1,15 +1,22 @@
 #pragma once
 // CSettings: the capture toolkit's options, loaded from the settings file when the object is
-// made and written back, every key, when it is destroyed. The process has one, made before the
-// application starts and destroyed after the main window has closed (app/Main.cpp).
+// made. The process has one, made before the application starts and destroyed after the main
+// window has closed (app/Main.cpp).
 //
 // Values outside their range are corrected on loading: "mbdelete" to 1 unless it is 1 to 999,
 // "logtype" to 0 unless it is 0 to 6. "idleseconds" is held in milliseconds (the product taken
-// modulo 2^32) and written back as it was read while that is unchanged, so that a value above
-// 4,294,967 seconds or a negative one survives. "logfile" keeps at most 259 characters.
+// modulo 2^32). "logfile" keeps at most 259 characters.
+//
+// The program runs all day, and the user, the toolkit's own tools or a second copy may change the
+// file meanwhile. So what is written at exit is only what this object changed against what it
+// read: the keys that were missing, with their defaults, and the corrected values; each only
+// while the file still holds what was read. A file that could not be read at start is never
+// written.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "toolkit/IniFile.h"
 
@@ -60,7 +67,11 @@ private:
     void Load();
     void Save() const;
 
-    std::string idleSecondsRead; // the "idleseconds" text as read
+    // Per key (in the order of the table in Settings.cpp): what the file held at start, and
+    // whether the value was corrected.
+    std::vector<std::optional<std::string>> read;
+    std::vector<bool> corrected;
+    bool readAtStart = false; // the file was missing or was read whole
 };
 
 // The log size in bytes beyond which the log is started afresh: "mbdelete" megabytes.

@@ -1,27 +1,78 @@
 #include "app/core/ClientPath.h"
 
-#include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace client_path {
 
-std::optional<std::string> ExecutablePath(const char* buffer, std::size_t bufferSize, const char* clientName)
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool SameAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string_view WithoutTrailingSeparators(std::string_view path)
+{
+    while (!path.empty() && IsSeparator(path.back()))
+        path.remove_suffix(1);
+    return path;
+}
+
+} // namespace
+
+std::optional<Client> Locate(const char* buffer, std::size_t bufferSize, const char* clientName)
 {
     if (!buffer || !clientName || bufferSize == 0)
         return std::nullopt;
     const void* nul = std::memchr(buffer, '\0', bufferSize);
     if (!nul)
         return std::nullopt; // the value filled the buffer without a NUL
-    const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(nul) - buffer);
-    const std::string installPath(buffer, length);
 
-    // The install path as stored: one that ends in a backslash gives two before the name, which
-    // the shell accepts.
-    char path[kInstallPathSize + 64];
-    const int made = std::snprintf(path, sizeof path, "%s\\%s.exe", installPath.c_str(), clientName);
-    if (made < 0 || static_cast<std::size_t>(made) >= sizeof path)
+    std::string_view path = Trimmed({buffer, static_cast<std::size_t>(static_cast<const char*>(nul) - buffer)});
+    if (!path.empty() && path.front() == '"') {
+        path.remove_prefix(1);
+        path = Trimmed(path.substr(0, path.find('"')));
+    }
+    path = WithoutTrailingSeparators(path);
+
+    const std::string executableName = std::string(clientName) + ".exe";
+    std::string_view folder = path;
+    const std::size_t separator = path.find_last_of("\\/");
+    const bool namesExecutable =
+        SameAscii(separator == std::string_view::npos ? path : path.substr(separator + 1), executableName);
+    if (namesExecutable)
+        folder = separator == std::string_view::npos ? std::string_view()
+                                                     : WithoutTrailingSeparators(path.substr(0, separator));
+    if (folder.empty())
         return std::nullopt;
-    return std::string(path, static_cast<std::size_t>(made));
+
+    Client client;
+    client.folder.assign(folder);
+    client.executable = namesExecutable ? std::string(path) : client.folder + '\\' + executableName;
+    // "C:" alone is the drive's current folder, not its root.
+    if (client.folder.back() == ':')
+        client.folder += '\\';
+    return client;
 }
 
 } // namespace client_path

@@ -231,7 +231,7 @@ inline std::string TempFolder()
 }
 
 // The stand-in Tarvo.exe's folder (tests/tarvo of the build, beside the folder of this test exe);
-// each start of it adds a line to Tarvo.started there.
+// each start of it adds a line to Tarvo.started there: the folder it was started in.
 inline std::string TarvoFolder()
 {
     char full[MAX_PATH] = {};
@@ -250,6 +250,15 @@ inline int TarvoStarts(int atLeast = 0, DWORD timeoutMs = 0, const std::string& 
         return (count = static_cast<int>(std::count(started.begin(), started.end(), '\n'))) >= atLeast;
     }, timeoutMs);
     return count;
+}
+
+// The folder the stand-in (of `folder`) was last started in.
+inline std::string TarvoStartedIn(const std::string& folder = TarvoFolder())
+{
+    std::string started = ReadText(TarvoMarker(folder));
+    if (started.size() >= 2)
+        started.resize(started.size() - 2); // its last "\r\n"
+    return started.substr(started.find_last_of('\n') + 1);
 }
 
 } // namespace prefs_test

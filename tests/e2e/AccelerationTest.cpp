@@ -7,6 +7,7 @@
 
 #include "app/StartupTask.h"
 #include "framework/CodePage.h"
+#include "res/resource.h"
 #include "tests/common/Preferences.h"
 
 namespace {
@@ -64,18 +65,18 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     const HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
     const std::string needsRights = "State: Stopped\nNeeds administrator rights";
-    EXPECT_EQ(spindrel.ControlText(1001), needsRights);
-    ::Sleep(500);
-    EXPECT_EQ(Box(spindrel.ProcessId()), nullptr); // the start asks nothing
+    EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATE), needsRights);
+    // The start asks nothing: no box comes, however long it is given.
+    EXPECT_FALSE(WaitUntil([&] { return Box(spindrel.ProcessId()) != nullptr; }, 2000));
     EXPECT_EQ(TarvoStarts(1, 10000), 1);
 
     for (const int answer : {IDNO, IDYES}) {
-        ::PostMessageA(::GetDlgItem(window, 1001), BM_CLICK, 0, 0);
+        ::PostMessageA(::GetDlgItem(window, IDC_ACCELERATE), BM_CLICK, 0, 0);
         EXPECT_EQ(Answer(window, answer),
                   "Acceleration captures network traffic, which needs administrator rights.\n\n"
                   "Restart Spindrel as administrator?");
         if (answer == IDNO) {
-            EXPECT_EQ(spindrel.ControlText(1001), needsRights);
+            EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATE), needsRights);
         }
     }
 
@@ -89,17 +90,17 @@ TEST(Acceleration, WithoutRightsAClickOffersARestartAsAdministrator)
     // copy's logon task, which only a copy with the rights can remove, and offers the restart.
     const std::wstring wideExe = code_page::ToWide(exe, CP_UTF8), task = startup_task::NameFor(wideExe);
     ASSERT_EQ(startup_task::Register(wideExe), S_OK);
-    for (const WPARAM command : {IDCANCEL, 32781, 32781})
+    for (const WPARAM command : {IDCANCEL, ID_RUN_AT_STARTUP, ID_RUN_AT_STARTUP})
         ::PostMessageA(second, WM_COMMAND, command, 0);
     EXPECT_NE(Answer(second, IDYES).find("Only a Spindrel with those rights can remove that task"), std::string::npos);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(second); }));
     EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
     HWND third = nullptr; // a copy restarted from the tray starts there
-    ASSERT_TRUE(WaitUntil([&] { return (third = FindInTray()) && ItemText(third, 1001) == needsRights; }));
+    ASSERT_TRUE(WaitUntil([&] { return (third = FindInTray()) && ItemText(third, IDC_ACCELERATE) == needsRights; }));
     ::Sleep(500);
     EXPECT_FALSE(::IsWindowVisible(third));
     EXPECT_EQ(TarvoStarts(2, 1000), 1);
-    ::PostMessageA(third, WM_COMMAND, 32786, 0);
+    ::PostMessageA(third, WM_COMMAND, ID_EXIT, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(third); }));
     startup_task::Delete(task);
     WaitUntil([&] { return ::DeleteFileA(exe.c_str()) != FALSE; });

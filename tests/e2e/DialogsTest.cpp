@@ -8,6 +8,7 @@
 #include "tests/common/Accessible.h"
 #include "tests/common/Preferences.h"
 #include "tests/common/Process.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ using namespace test_support;
 // The About box shares the main window's caption; it has no toggle.
 bool IsAboutBox(HWND hwnd)
 {
-    return !::GetDlgItem(hwnd, 1001) && ::IsWindowVisible(hwnd);
+    return !::GetDlgItem(hwnd, IDC_ACCELERATE) && ::IsWindowVisible(hwnd);
 }
 
 POINT Centre(HWND window)
@@ -45,7 +46,7 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
                 spindrel.PostCommand(2); // "&Minimize to Tray"
                 ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(window); }));
             }
-            spindrel.PostCommand(32776);
+            spindrel.PostCommand(ID_ABOUT);
         }
         HWND about = spindrel.WaitForDialog("Spindrel", 10000, &IsAboutBox);
         ASSERT_NE(about, nullptr);
@@ -68,7 +69,7 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
         EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }));
         EXPECT_TRUE(::IsWindowEnabled(window));
     }
-    spindrel.PostCommand(1007);
+    spindrel.PostCommand(IDC_QUIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 }
 
@@ -83,7 +84,7 @@ TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLi
     ASSERT_NE(window, nullptr);
     // A standard check box, whose checked state follows the acceleration. This Wine's oleacc
     // describes no button (a plain client): there the test reads what Windows' oleacc reads.
-    HWND toggle = ::GetDlgItem(window, 1001);
+    HWND toggle = ::GetDlgItem(window, IDC_ACCELERATE);
     const auto seenChecked = [toggle] {
         const AccessibleInfo seen = ReadAccessible(toggle);
         if (seen.role != ROLE_SYSTEM_CLIENT) {
@@ -98,21 +99,22 @@ TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLi
     };
     EXPECT_TRUE(seenChecked()) << "acceleration is on after the start";
     ::SendMessageA(toggle, BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return spindrel.ControlText(1001) == "State: Stopped\nPush to activate acceleration"; }));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return spindrel.ControlText(IDC_ACCELERATE) == "State: Stopped\nPush to activate acceleration"; }));
     EXPECT_FALSE(seenChecked());
 
     // "&Run your Tarvo" without Tarvo: the error dialog, whose link answers from Spindrel's process.
     spindrel.PostCommand(3);
     HWND error = spindrel.WaitForDialog("Error");
     ASSERT_NE(error, nullptr);
-    const AccessibleInfo seen = ReadAccessible(::GetDlgItem(error, 1026));
+    const AccessibleInfo seen = ReadAccessible(::GetDlgItem(error, IDC_DOWNLOAD_LINK));
     EXPECT_EQ(seen.role, ROLE_SYSTEM_LINK);
     EXPECT_TRUE(seen.name == L"Click here to download Tarvo" && seen.defaultAction == L"Jump");
     EXPECT_EQ(std::string(seen.value.begin(), seen.value.end()), config::clientHomePage);
 
     ::PostMessageA(error, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(error); }));
-    spindrel.PostCommand(1007);
+    spindrel.PostCommand(IDC_QUIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 }
 

@@ -6,6 +6,7 @@
 // WINEDLLOVERRIDES="iphlpapi,wininet=n,b" (see CMakeLists.txt), so that the programs it starts look
 // for these two as Windows does and would find a planted file.
 #include "tests/common/Process.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -62,8 +63,8 @@ TEST(Libraries, NothingPlantedBesideTheProgramOrInItsStartFolderIsLoaded)
 
     // The interface list is filled, the status refresh runs, and both libraries came from the
     // system folder.
-    EXPECT_GT(::SendDlgItemMessageA(window, 1024, CB_GETCOUNT, 0, 0), 0);
-    EXPECT_TRUE(WaitUntil([&] { return !spindrel.ControlText(1009).empty(); }));
+    EXPECT_GT(::SendDlgItemMessageA(window, IDC_INTERFACE_LIST, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !spindrel.ControlText(IDC_CONNECTED_TIME).empty(); }));
     for (const char* name : kPlanted)
         EXPECT_TRUE(InSystemFolder(ModulePath(spindrel.ProcessId(), name))) << name;
 
@@ -72,7 +73,7 @@ TEST(Libraries, NothingPlantedBesideTheProgramOrInItsStartFolderIsLoaded)
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(window); }));
     EXPECT_EQ(spindrel.SendTrayEvent(WM_LBUTTONDBLCLK), 1);
     EXPECT_TRUE(::IsWindowVisible(window));
-    spindrel.PostCommand(32786);
+    spindrel.PostCommand(ID_EXIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 
     for (const std::string& folder : {folders.program, folders.current}) {
@@ -106,18 +107,18 @@ TEST(Libraries, WinInetLoadsAtTheFirstRefreshTickAndStays)
         const std::string atFirstSight = ModulePath(spindrel.ProcessId(), "wininet.dll");
         // Accessibility is loaded only when a client asks the link for its object, never at start.
         EXPECT_EQ(ModulePath(spindrel.ProcessId(), "oleacc.dll"), "");
-        if (!spindrel.ControlText(1009).empty())
+        if (!spindrel.ControlText(IDC_CONNECTED_TIME).empty())
             continue;
         EXPECT_EQ(atFirstSight, "");
 
-        ASSERT_TRUE(WaitUntil([&] { return !spindrel.ControlText(1009).empty(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !spindrel.ControlText(IDC_CONNECTED_TIME).empty(); }));
         const std::string loaded = ModulePath(spindrel.ProcessId(), "wininet.dll");
         EXPECT_TRUE(InSystemFolder(loaded)) << loaded;
         // Two ticks later it is still there: loaded once, not at every tick.
-        const std::string first = spindrel.ControlText(1009);
-        ASSERT_TRUE(WaitUntil([&] { return spindrel.ControlText(1009) != first; }));
-        const std::string second = spindrel.ControlText(1009);
-        ASSERT_TRUE(WaitUntil([&] { return spindrel.ControlText(1009) != second; }));
+        const std::string first = spindrel.ControlText(IDC_CONNECTED_TIME);
+        ASSERT_TRUE(WaitUntil([&] { return spindrel.ControlText(IDC_CONNECTED_TIME) != first; }));
+        const std::string second = spindrel.ControlText(IDC_CONNECTED_TIME);
+        ASSERT_TRUE(WaitUntil([&] { return spindrel.ControlText(IDC_CONNECTED_TIME) != second; }));
         EXPECT_EQ(ModulePath(spindrel.ProcessId(), "wininet.dll"), loaded);
         return;
     }

@@ -8,6 +8,7 @@
 #include <tlhelp32.h>
 
 #include "framework/Handles.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -30,13 +31,14 @@ TEST(MainWindow, OpensVisibleCentredWithTheTemplatesTexts)
 
     EXPECT_EQ(spindrel.ControlText(3), "&Run your Tarvo");
     EXPECT_EQ(spindrel.ControlText(2), "&Minimize to Tray");
-    EXPECT_EQ(spindrel.ControlText(1007), "&Quit Application");
-    EXPECT_EQ(spindrel.ControlText(1017), "Connection Type:");
-    EXPECT_EQ(spindrel.ControlText(1001), "State: Stopped\nCapture failed"); // Wine refuses the raw socket
-    EXPECT_EQ(::SendDlgItemMessageA(window, 1001, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_NE(::GetDlgItem(window, 1024), nullptr);
+    EXPECT_EQ(spindrel.ControlText(IDC_QUIT), "&Quit Application");
+    EXPECT_EQ(spindrel.ControlText(IDC_CONNECTION_TYPE_LABEL), "Connection Type:");
+    EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATE), "State: Stopped\nCapture failed"); // Wine refuses the raw socket
+    EXPECT_EQ(::SendDlgItemMessageA(window, IDC_ACCELERATE, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_NE(::GetDlgItem(window, IDC_INTERFACE_LIST), nullptr);
     // The placeholders of the value fields never show.
-    for (int id : {1009, 1011, 1012, 1015, 1016, 1022}) {
+    for (int id : {IDC_CONNECTED_TIME, IDC_BYTES_RECEIVED, IDC_BYTES_SENT, IDC_CONNECTION_STATUS, IDC_CONNECTION_TYPE,
+                   IDC_ACCELERATED_TIME}) {
         EXPECT_NE(spindrel.ControlText(id), "Static") << id;
         EXPECT_NE(spindrel.ControlText(id), "Status") << id;
     }
@@ -60,10 +62,10 @@ TEST(MainWindow, AFailingCaptureStaysStoppedThroughAHundredClicks)
     ASSERT_TRUE(spindrel.Start());
     HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    HWND toggle = ::GetDlgItem(window, 1001);
-    const std::string clock = spindrel.ControlText(1022);
+    HWND toggle = ::GetDlgItem(window, IDC_ACCELERATE);
+    const std::string clock = spindrel.ControlText(IDC_ACCELERATED_TIME);
     ::Sleep(3000);
-    EXPECT_EQ(spindrel.ControlText(1022), clock);
+    EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATED_TIME), clock);
 
     const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, spindrel.ProcessId()));
     const auto counts = [&] {
@@ -79,11 +81,11 @@ TEST(MainWindow, AFailingCaptureStaysStoppedThroughAHundredClicks)
     const auto before = counts();
     for (int click = 0; click < 100; ++click)
         ::SendMessageA(toggle, BM_CLICK, 0, 0);
-    EXPECT_EQ(spindrel.ControlText(1001), "State: Stopped\nCapture failed");
+    EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATE), "State: Stopped\nCapture failed");
     EXPECT_EQ(::SendMessageA(toggle, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(test_support::ProcessWindows(spindrel.ProcessId(), "#32770", nullptr, nullptr).size(), 1u);
     EXPECT_EQ(counts(), before);
-    spindrel.PostCommand(1007);
+    spindrel.PostCommand(IDC_QUIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 }
 
@@ -97,7 +99,7 @@ TEST(MainWindow, TwoCopiesRunSideBySide)
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);
-    first.PostCommand(1007);
+    first.PostCommand(IDC_QUIT);
     EXPECT_TRUE(first.WaitForExit(15000));
     EXPECT_TRUE(second.Running());
 }

@@ -13,6 +13,7 @@
 #include "app/StartupTask.h"
 #include "framework/CodePage.h"
 #include "tests/common/Preferences.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -45,11 +46,11 @@ TEST_F(PreferencesStartup, AHideAfterAFirstStartWritesTheThreeDefaultsOnly)
     EXPECT_EQ(Dword(ReadValue(productKey, "AccelerateN")), 7u);
     EXPECT_EQ(ValueNames(productKey).size(), 3u) << "AutoResumeDownloads, RunOtherApp and Network stay unwritten";
 
-    spindrel.PostCommand(1007);
+    spindrel.PostCommand(IDC_QUIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 }
 
-// "&Quit Application" (1007), "&Exit" (32786) and OK (1) end the program without a save.
+// "&Quit Application", "&Exit" and OK end the program without a save.
 class EndingWithoutSave : public PreferencesStartup, public ::testing::WithParamInterface<int> {};
 
 TEST_P(EndingWithoutSave, LeavesNoProductKey)
@@ -62,7 +63,7 @@ TEST_P(EndingWithoutSave, LeavesNoProductKey)
     EXPECT_FALSE(KeyExists(productKey));
 }
 
-INSTANTIATE_TEST_SUITE_P(QuitExitAndOk, EndingWithoutSave, ::testing::Values(1007, 32786, 1));
+INSTANTIATE_TEST_SUITE_P(QuitExitAndOk, EndingWithoutSave, ::testing::Values(IDC_QUIT, ID_EXIT, IDOK));
 
 TEST_F(PreferencesStartup, AutoRunStartsTarvoAtStartUp)
 {
@@ -74,12 +75,12 @@ TEST_F(PreferencesStartup, AutoRunStartsTarvoAtStartUp)
     ASSERT_TRUE(spindrel.Start());
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
     EXPECT_EQ(TarvoStarts(1, 10000), 1);
-    EXPECT_EQ(spindrel.ControlText(1001), "State: Stopped\nCapture failed"); // Wine refuses raw sockets
+    EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATE), "State: Stopped\nCapture failed"); // Wine refuses raw sockets
 
     // "&Run your Tarvo" starts it once more.
     spindrel.PostCommand(3);
     EXPECT_EQ(TarvoStarts(2, 10000), 2);
-    spindrel.PostCommand(1007);
+    spindrel.PostCommand(IDC_QUIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
     ::DeleteFileA(TarvoMarker().c_str());
 }
@@ -96,12 +97,12 @@ TEST_F(PreferencesStartup, AutoRunWithoutTarvoShowsTheErrorBeforeTheWindowAndSta
     HWND main = FindProcessWindow(spindrel.ProcessId(), "#32770", "Spindrel");
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(::IsWindowVisible(main));
-    EXPECT_EQ(ItemText(main, 1001), "ACCELLERATE!");
+    EXPECT_EQ(ItemText(main, IDC_ACCELERATE), "ACCELLERATE!");
 
     ::PostMessageA(error, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
-    EXPECT_EQ(spindrel.ControlText(1001), "State: Stopped\nCapture failed"); // Wine refuses raw sockets
-    spindrel.PostCommand(1007);
+    EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATE), "State: Stopped\nCapture failed"); // Wine refuses raw sockets
+    spindrel.PostCommand(IDC_QUIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 }
 
@@ -195,7 +196,7 @@ TEST_F(RunAtStartup, NamesTheShortcutBesideTheProgramAndMakesIt)
     SpindrelProcess spindrel(copy.exe);
     ASSERT_TRUE(spindrel.Start("", "C:\\windows"));
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
-    spindrel.PostCommand(32781); // "Run at &Startup"
+    spindrel.PostCommand(ID_RUN_AT_STARTUP); // "Run at &Startup"
     ASSERT_TRUE(WaitUntil([&] { return ReadString(runKey, "Spindrel") == "\"" + copy.link + "\" -tray"; }, 10000))
         << ReadString(runKey, "Spindrel");
     const Shortcut link = ReadShortcut(copy.link);
@@ -207,7 +208,7 @@ TEST_F(RunAtStartup, NamesTheShortcutBesideTheProgramAndMakesIt)
     ASSERT_GT(reinterpret_cast<INT_PTR>(started), 32);
     EXPECT_TRUE(WaitUntil([&] { return SpindrelWindows(copy.exe).size() == 2; }, 15000));
     for (HWND window : SpindrelWindows(copy.exe))
-        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(1007, 0), 0);
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_QUIT, 0), 0);
     EXPECT_TRUE(WaitUntil([&] { return SpindrelWindows(copy.exe).empty(); }, 15000));
 }
 
@@ -218,8 +219,9 @@ TEST_F(RunAtStartup, InAFolderNobodyCanWriteToSaysWhyAndStoresNothing)
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
     if (!copy.SetImmutable(true))
         GTEST_SKIP() << "this system cannot make a folder that root cannot write to (chattr +i)";
-    spindrel.PostCommand(32781);
-    HWND message = spindrel.WaitForDialog("Spindrel", 10000, [](HWND window) { return !::GetDlgItem(window, 1001); });
+    spindrel.PostCommand(ID_RUN_AT_STARTUP);
+    HWND message =
+        spindrel.WaitForDialog("Spindrel", 10000, [](HWND window) { return !::GetDlgItem(window, IDC_ACCELERATE); });
     ASSERT_NE(message, nullptr);
     const std::string text = ItemText(message, 0xFFFF);
     EXPECT_NE(text.find(copy.link), std::string::npos) << text;

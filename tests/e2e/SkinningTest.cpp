@@ -9,6 +9,7 @@
 #include <shlwapi.h>
 
 #include "tests/common/Process.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ TEST_F(Skinning, WithoutTheComponentTheProgramStartsNormally)
     HWND window = spindrel.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(::IsWindowVisible(window));
-    spindrel.PostCommand(1007);
+    spindrel.PostCommand(IDC_QUIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
 }
 
@@ -77,7 +78,7 @@ TEST_F(Skinning, TheComponentReceivesFourCallsBeforeTheWindowExists)
     test_support::SpindrelProcess spindrel;
     ASSERT_TRUE(spindrel.Start());
     ASSERT_NE(spindrel.WaitForMainWindow(), nullptr);
-    spindrel.PostCommand(1007);
+    spindrel.PostCommand(IDC_QUIT);
     ASSERT_TRUE(spindrel.WaitForExit(15000));
 
     // DISPID, flags (1 = DISPATCH_METHOD), argument, and whether the main window existed.

@@ -1,4 +1,4 @@
-#include "app/core/ClockRule.h"
+#include "netstatus/ClockRule.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 
 #include "netstatus/InterfaceList.h"
 #include "netstatus/StatusTexts.h"
+#include "netstatus/Traffic.h"
 
 namespace {
 
@@ -44,6 +45,13 @@ TEST(NetStatusEntry, DescriptionSpeedInMbAndTheCutAt38)
     // The largest speed stays unsigned: 4095 Mb, never negative.
     EXPECT_EQ(Entry("Fast", 0xFFFFFFFFu), " Fast 4095 Mb");
     EXPECT_EQ(Entry("", 0), "  0 Mb");
+}
+
+TEST(NetStatusEntry, TheCutCountsLettersNotBytes)
+{
+    // The 38th letter takes three bytes and stays whole; the 39th (two bytes) goes.
+    const std::string mixed = std::string(37, 'a') + "\xE7\xBD\x91" + "\xD0\xB6" + "b";
+    EXPECT_EQ(Entry(mixed.c_str(), 0), " " + mixed.substr(0, 40) + " 0 Mb");
 }
 
 TEST(NetStatusEntry, DescriptionWithoutNulIsReadOnlyToItsField)
@@ -125,12 +133,60 @@ TEST(NetStatusList, StopsAtItsCapacityAndMayBeEmpty)
     EXPECT_TRUE(netstatus::BuildInterfaceList(nullptr, 0).empty());
 }
 
-TEST(NetStatusTexts, CountersAreUnsigned32Bit)
+TEST(NetStatusTexts, CountersAreUnsigned64Bit)
 {
     EXPECT_EQ(netstatus::CounterText(1234), " 1234 ");
     EXPECT_EQ(netstatus::CounterText(0), " 0 ");
     EXPECT_EQ(netstatus::CounterText(2147483648u), " 2147483648 ");
-    EXPECT_EQ(netstatus::CounterText(4294967295u), " 4294967295 ");
+    EXPECT_EQ(netstatus::CounterText(4294967296u), " 4294967296 ");
+    EXPECT_EQ(netstatus::CounterText(UINT64_MAX), " 18446744073709551615 ");
+}
+
+TEST(NetStatusTraffic, ThirtyTwoBitCountersAreExtendedAcrossWrapsAndRestartAfterAReset)
+{
+    netstatus::TrafficMeter meter;
+    const auto take = [&meter](std::uint64_t counter, std::uint32_t ms, bool full = false) {
+        meter.Take({counter, counter, full}, ms);
+        return meter.HasSpeed() ? meter.ReceivedPerSecond() : ~std::uint64_t{0};
+    };
+    EXPECT_EQ(take(4294967000u, 1000), ~std::uint64_t{0}); // the first reading has no speed
+    EXPECT_EQ(take(704, 1000), 1000u);                      // 1,000 bytes over the top
+    EXPECT_EQ(netstatus::CounterText(meter.Sent()), " 4294968000 ");
+    EXPECT_EQ(take(2000704, 500), 4000000u);
+    // Backwards by far more than a wrap could explain: a reset adapter, then the system's count.
+    EXPECT_EQ(take(5000, 1000), ~std::uint64_t{0});
+    EXPECT_EQ(meter.Received(), 5000u);
+    EXPECT_EQ(take(6000, 1000), 1000u);
+    bool reset = false;
+    EXPECT_EQ(netstatus::ExtendCounter((std::uint64_t{3} << 32) + 4294967295u, 0, reset), std::uint64_t{4} << 32);
+    EXPECT_FALSE(reset);
+
+    // The 64-bit counters are taken as they are; one that goes backwards is a reset too.
+    meter.Restart();
+    take(5041084150u, 1000, true);
+    EXPECT_EQ(netstatus::CounterText(meter.Received()), " 5041084150 ");
+    EXPECT_EQ(take(5041084150u + 2048, 1000, true), 2048u);
+    EXPECT_EQ(take(10, 1000, true), ~std::uint64_t{0});
+}
+
+TEST(NetStatusTraffic, SpeedsInThreeDigitsAndTheTooltip)
+{
+    const std::pair<std::uint64_t, const char*> speeds[] = {
+        {0, "0 B/s"}, {1023, "1023 B/s"}, {1024, "1.00 KB/s"}, {10234, "9.99 KB/s"}, {10235, "10.0 KB/s"},
+        {35840, "35.0 KB/s"}, {102348, "99.9 KB/s"}, {102400, "100 KB/s"}, {1048063, "1023 KB/s"},
+        {1048064, "1.00 MB/s"}, {1258291, "1.20 MB/s"}, {1073741824, "1.00 GB/s"},
+        {std::uint64_t{2000} << 30, "2000 GB/s"}, {UINT64_MAX, "67108864 GB/s"}};
+    for (const auto& [bytes, text] : speeds)
+        EXPECT_EQ(netstatus::SpeedText(bytes), text) << bytes;
+
+    netstatus::TrafficMeter meter;
+    meter.Take({1000, 1000, true}, 1000);
+    EXPECT_EQ(netstatus::TrayTipText("Spindrel", meter), "Spindrel"); // the first tick
+    meter.Take({1000 + 1258291, 1000 + 35840, true}, 1000);
+    EXPECT_EQ(netstatus::TrayTipText("Spindrel", meter), "Spindrel\n\xE2\x86\x93 1.20 MB/s  \xE2\x86\x91 35.0 KB/s");
+    meter.Restart(); // another interface
+    meter.Take({7, 7, true}, 1000);
+    EXPECT_EQ(netstatus::TrayTipText("Spindrel", meter), "Spindrel");
 }
 
 TEST(NetStatusTexts, ConnectionTypeWordsKeepTheirOrder)

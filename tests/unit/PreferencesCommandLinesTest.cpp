@@ -67,31 +67,47 @@ TEST(StartupTask, OneNamePerExecutableAndEveryPathEscaped)
     EXPECT_EQ(xml.find(L"<Spindrel>"), std::wstring::npos) << xml;
 }
 
-std::optional<std::string> Executable(const std::string& installPath,
-                                      std::size_t bufferSize = client_path::kInstallPathSize)
+std::optional<client_path::Client> Locate(const std::string& installPath,
+                                          std::size_t bufferSize = client_path::kInstallPathSize)
 {
     std::vector<char> buffer(bufferSize, '\0');
     std::memcpy(buffer.data(), installPath.data(), std::min(installPath.size(), bufferSize));
-    return client_path::ExecutablePath(buffer.data(), buffer.size(), "Tarvo");
+    return client_path::Locate(buffer.data(), buffer.size(), "Tarvo");
 }
 
-TEST(ClientPath, JoinsTheInstallPathAndTheExecutable)
+std::string Executable(const std::string& installPath)
 {
-    EXPECT_EQ(Executable("C:\\Program Files\\Tarvo"), "C:\\Program Files\\Tarvo\\Tarvo.exe");
-    EXPECT_EQ(Executable("C:\\Tarvo\\"), "C:\\Tarvo\\\\Tarvo.exe"); // as stored; the shell accepts it
-    EXPECT_EQ(Executable(""), "\\Tarvo.exe");
-    const std::string longest(255, 'p');
-    EXPECT_EQ(Executable(longest), longest + "\\Tarvo.exe");
+    const auto client = Locate(installPath);
+    return client ? client->executable + " in " + client->folder : "(none)";
+}
+
+TEST(ClientPath, TakesTheFolderWhateverFormItIsWrittenIn)
+{
+    const std::string expected = "C:\\Program Files\\Tarvo\\Tarvo.exe in C:\\Program Files\\Tarvo";
+    for (const char* form : {"C:\\Program Files\\Tarvo", "C:\\Program Files\\Tarvo\\\\", "\"C:\\Program Files\\Tarvo\"",
+                             " \t\" C:\\Program Files\\Tarvo\\ \"  ", "C:\\Program Files\\Tarvo\\Tarvo.exe",
+                             "C:\\Program Files\\Tarvo/"})
+        EXPECT_EQ(Executable(form), expected) << form;
+    EXPECT_EQ(Executable("\"C:\\Tarvo\\TARVO.EXE\\\""), "C:\\Tarvo\\TARVO.EXE in C:\\Tarvo");
+    // A drive's root is the working folder, not the drive's current folder.
+    EXPECT_EQ(Executable("D:\\"), "D:\\Tarvo.exe in D:\\");
+    EXPECT_EQ(Executable("D:\\Tarvo.exe"), "D:\\Tarvo.exe in D:\\");
+    EXPECT_EQ(Executable("\\\\server\\share\\Tarvo"),
+              "\\\\server\\share\\Tarvo\\Tarvo.exe in \\\\server\\share\\Tarvo");
+    // Only the last name counts as the executable's.
+    EXPECT_EQ(Executable("C:\\Tarvo.exe\\Tarvo"), "C:\\Tarvo.exe\\Tarvo\\Tarvo.exe in C:\\Tarvo.exe\\Tarvo");
+    for (const char* none : {"", "  ", "\"\"", "\\", "Tarvo.exe", "\"  \\\""})
+        EXPECT_EQ(Executable(none), "(none)") << none;
 }
 
 TEST(ClientPath, ABufferFilledWithoutANulIsUnreadable)
 {
     const std::size_t size = client_path::kInstallPathSize;
-    EXPECT_FALSE(Executable(std::string(size, 'p')));
+    EXPECT_FALSE(Locate(std::string(size, 'p')));
     // Exactly the buffer: a sanitizer reports any read beyond it.
     std::vector<char> exact(size, 'p');
-    EXPECT_FALSE(client_path::ExecutablePath(exact.data(), exact.size(), "Tarvo"));
-    EXPECT_FALSE(client_path::ExecutablePath(nullptr, size, "Tarvo"));
+    EXPECT_FALSE(client_path::Locate(exact.data(), exact.size(), "Tarvo"));
+    EXPECT_FALSE(client_path::Locate(nullptr, size, "Tarvo"));
 }
 
 } // namespace

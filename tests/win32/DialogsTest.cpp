@@ -494,15 +494,4 @@ TEST_P(ErrorDialogKeys, TabReachesTheLinkThenTheKeyDoesWhatAClickDoes)
 
 INSTANTIATE_TEST_SUITE_P(EnterSpaceEscape, ErrorDialogKeys, ::testing::Values(VK_RETURN, VK_SPACE, VK_ESCAPE));
 
-// For screenshots: the error dialog, open until closed by hand. Run with
-// --gtest_also_run_disabled_tests --gtest_filter=*Screenshot*.
-TEST(Dialogs, DISABLED_ErrorDialogForScreenshot)
-{
-    ScopedHook shellOpen(&SetLinkShellOpen, &RecordShellOpen);
-    CErrorMessageDlg error;
-    error.DoModal();
-    CAboutDlg about;
-    about.DoModal();
-}
-
 } // namespace

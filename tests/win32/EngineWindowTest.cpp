@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "app/core/ClockRule.h"
+#include "netstatus/ClockRule.h"
 #include "engine/Capture.h"
 #include "res/resource.h"
 #include "tests/win32/EngineLoopback.h"

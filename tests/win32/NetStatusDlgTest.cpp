@@ -7,8 +7,11 @@
 
 #include <cstddef>
 #include <cstring>
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/ProductKey.h"
@@ -30,15 +33,9 @@ using test_support::ScopedHook;
 // the list is built, inside the dialog's initialisation, and the dialog then ends.
 class NetStatusDlg : public CSpindrelDlg {
 public:
-    using CSpindrelDlg::bytesReceivedText;
-    using CSpindrelDlg::bytesSentText;
-    using CSpindrelDlg::connectedTimeText;
-    using CSpindrelDlg::ifTable;
     using CSpindrelDlg::interfaceCombo;
-    using CSpindrelDlg::interfaceIndexes;
-    using CSpindrelDlg::ReadSelectedRow;
-    using CSpindrelDlg::RefreshStatus;
-    using CSpindrelDlg::selectedInterface;
+    using CSpindrelDlg::statusPanel;
+    using CSpindrelDlg::TickStatus;
 
     std::int32_t storedPosition = 0;
     std::function<void(NetStatusDlg&)> body;
@@ -49,8 +46,13 @@ public:
     std::vector<std::string> Entries() const
     {
         std::vector<std::string> entries;
-        for (int i = 0; i < interfaceCombo.GetCount(); ++i)
-            entries.push_back(interfaceCombo.GetLBText(i).str());
+        for (int i = 0; i < interfaceCombo.GetCount(); ++i) { // as UTF-8, read through the wide call
+            wchar_t text[256] = {};
+            char utf8[768] = {};
+            ::SendMessageW(interfaceCombo.m_hWnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+            entries.push_back(utf8);
+        }
         return entries;
     }
 
@@ -65,14 +67,14 @@ public:
     void Ticks(int count)
     {
         for (int i = 0; i < count; ++i)
-            RefreshStatus();
+            TickStatus(true);
     }
 
 protected:
     BOOL OnInitDialog() override
     {
         CDialog::OnInitDialog();
-        selectedInterface = storedPosition; // as the preferences would have loaded it
+        statusPanel.Select(storedPosition); // as the preferences would have loaded it
         FillInterfaceList();
         if (body) {
             body(*this);
@@ -144,7 +146,19 @@ DWORD WINAPI FakeGetNumberOfInterfaces(PDWORD count)
     return NO_ERROR;
 }
 
-netstatus::IpHelperEntries FakeLibrary() { return {&FakeGetIfTable, &FakeGetNumberOfInterfaces}; }
+netstatus::IpHelperEntries FakeLibrary() { return {&FakeGetIfTable, &FakeGetNumberOfInterfaces, nullptr}; }
+// ---- A stand-in for GetIfEntry2: 64-bit counters and UTF-16 descriptions for the table's rows.
+
+std::map<DWORD, MIB_IF_ROW2> wideRows;
+DWORD WINAPI FakeGetIfEntry2(PMIB_IF_ROW2 row)
+{
+    const auto found = wideRows.find(row->InterfaceIndex);
+    if (found != wideRows.end())
+        *row = found->second;
+    return found != wideRows.end() ? NO_ERROR : ERROR_FILE_NOT_FOUND;
+}
+
+netstatus::IpHelperEntries LibraryWithIfEntry2() { return {&FakeGetIfTable, &FakeGetNumberOfInterfaces, &FakeGetIfEntry2}; }
 netstatus::IpHelperEntries LibraryWithoutCount() { return {&FakeGetIfTable, nullptr}; }
 netstatus::IpHelperEntries NoLibrary() { return {}; }
 
@@ -188,13 +202,13 @@ protected:
     }
 
     ScopedHook<netstatus::IpHelperLoader> library{&netstatus::SetIpHelperLoader, &FakeLibrary};
-    ScopedHook<netstatus::ConnectedStateFunction> connectedState{netstatus::connectedStateQuery, &FakeConnectedState};
+    ScopedHook<netstatus::ConnectedStateFunction> connectedState{&netstatus::SetConnectedStateQuery, &FakeConnectedState};
 };
 
 TEST_F(NetStatusTest, ListsTheSystemTableAndShowsItsCounters)
 {
     ScopedHook realLibrary(&netstatus::SetIpHelperLoader, nullptr);
-    ScopedHook realState(netstatus::connectedStateQuery, connectedState.Previous());
+    ScopedHook realState(&netstatus::SetConnectedStateQuery, connectedState.Previous());
 
     // The table as the system reports it, read here on its own.
     ULONG size = 0;
@@ -213,10 +227,10 @@ TEST_F(NetStatusTest, ListsTheSystemTableAndShowsItsCounters)
 
     Run(0, [&](NetStatusDlg& dlg) {
         EXPECT_EQ(dlg.Entries(), expected);
-        EXPECT_NE(netstatus::getNumberOfInterfacesEntry, nullptr);
+        EXPECT_NE(netstatus::IpHelper().getNumberOfInterfaces, nullptr);
         EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), expected.empty() ? -1 : 0);
 
-        dlg.RefreshStatus();
+        dlg.Ticks(1);
         EXPECT_EQ(dlg.Shown(IDC_CONNECTED_TIME), "  0 hrs :  0 mins :  1 secs");
         DWORD flags = 0;
         const bool connected = ::InternetGetConnectedState(&flags, 0) != FALSE;
@@ -244,7 +258,6 @@ TEST_F(NetStatusTest, NoRowToReadLeavesTheCountersAsTheyAre)
         Run(stored, [](NetStatusDlg& dlg) {
             EXPECT_EQ(dlg.interfaceCombo.GetCount(), 2);
             EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), CB_ERR);
-            EXPECT_FALSE(dlg.ReadSelectedRow().has_value());
             dlg.Ticks(120);
             EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), "");
             EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), "");
@@ -266,7 +279,7 @@ TEST_F(NetStatusTest, NoRowToReadLeavesTheCountersAsTheyAre)
     fake.refuse = true;
     fake.calls = 0;
     Run(0, [](NetStatusDlg& dlg) {
-        EXPECT_FALSE(dlg.ifTable);
+        EXPECT_FALSE(dlg.statusPanel.Table());
         EXPECT_EQ(dlg.interfaceCombo.GetCount(), 0);
         dlg.Ticks(5);
         EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), "");
@@ -279,40 +292,72 @@ TEST_F(NetStatusTest, NoRowToReadLeavesTheCountersAsTheyAre)
 TEST_F(NetStatusTest, AGrowingTableIsNeverOverrun)
 {
     fake.rows = {MakeRow("Ethernet", 100000000, 1, 2), MakeRow("Wireless", 54000000, 4294967295u, 2147483648u)};
-    Run(1, [](NetStatusDlg& dlg) {
-        EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), 1);
-        const ULONG firstCapacity = dlg.ifTable.capacity();
-        EXPECT_EQ(firstCapacity, offsetof(MIB_IFTABLE, table) + 2 * sizeof(MIB_IFROW)); // one buffer of the reported size
-        dlg.RefreshStatus();
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 2147483648 ");
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 4294967295 ");
+    netstatus::StatusPanel panel("Spindrel");
+    panel.Select(1);
+    ASSERT_TRUE(panel.LoadInterfaces());
+    const netstatus::PanelTexts& texts = panel.Texts();
+    const ULONG firstCapacity = panel.Table().capacity();
+    EXPECT_EQ(firstCapacity, offsetof(MIB_IFTABLE, table) + 2 * sizeof(MIB_IFROW)); // one buffer of the reported size
+    panel.Tick(true);
+    EXPECT_EQ(texts.bytesSent, " 2147483648 ");
+    EXPECT_EQ(texts.bytesReceived, " 4294967295 ");
 
-        // Adapters appear: the buffer grows, the list stays as built, position 1 still reads row 1.
-        for (int i = 0; i < 40; ++i)
-            fake.rows.push_back(MakeRow("Virtual adapter", 0, 9, 9));
-        fake.rows[1].dwOutOctets = 7;
-        fake.rows[1].dwInOctets = 8;
-        dlg.Ticks(3);
-        EXPECT_GT(dlg.ifTable.capacity(), firstCapacity);
-        EXPECT_EQ(dlg.ifTable.RowCount(), 42u);
-        EXPECT_EQ(dlg.interfaceCombo.GetCount(), 2);
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 7 ");
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 8 ");
+    // Adapters appear: the buffer grows, the list stays as built, position 1 still reads row 1.
+    for (int i = 0; i < 40; ++i)
+        fake.rows.push_back(MakeRow("Virtual adapter", 0, 9, 9));
+    fake.rows[1].dwOutOctets = 7;
+    fake.rows[1].dwInOctets = 8;
+    panel.Tick(true);
+    EXPECT_GT(panel.Table().capacity(), firstCapacity);
+    EXPECT_EQ(panel.Table().RowCount(), 42u);
+    EXPECT_EQ(panel.Interfaces().size(), 2u);
+    // Without GetIfEntry2: 4294967295 -> 8 is 9 bytes over the top of the 32-bit counter;
+    // 2147483648 -> 7 is a counter that started again.
+    EXPECT_EQ(texts.bytesSent, " 7 ");
+    EXPECT_EQ(texts.bytesReceived, " 4294967304 ");
 
-        // A table that grows on every query, faster than the buffer can follow.
-        fake.growEachCall = true;
-        dlg.Ticks(20);
-        fake.growEachCall = false;
+    // A table that grows on every query, faster than the buffer can follow.
+    fake.growEachCall = true;
+    for (int i = 0; i < 20; ++i)
+        panel.Tick(false);
+    fake.growEachCall = false;
 
-        // Row 1 disappears: the counters keep the last ones shown.
-        fake.rows.resize(1);
-        dlg.Ticks(2);
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 7 ");
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 8 ");
-        EXPECT_FALSE(dlg.ReadSelectedRow().has_value());
-    });
+    // Row 1 disappears: the counters keep the last ones shown.
+    fake.rows.resize(1);
+    panel.Tick(true);
+    EXPECT_EQ(texts.bytesSent, " 7 ");
+    EXPECT_EQ(texts.bytesReceived, " 4294967304 ");
+    EXPECT_EQ(panel.TrayTip(), "Spindrel");
     EXPECT_EQ(fake.oversized, 0);
     EXPECT_EQ(fake.unsorted, 0);
+}
+
+TEST_F(NetStatusTest, SixtyFourBitTotalsAndDescriptionsInAnyLanguage)
+{
+    ScopedHook withIfEntry2(&netstatus::SetIpHelperLoader, &LibraryWithIfEntry2);
+    fake.rows = {MakeRow("?", 0, 1, 2), MakeRow("?", 0, 3, 4)};
+    // 60 Cyrillic letters and 5 GB in, 4 GiB out; 60 Chinese letters. Each list entry holds 38.
+    MIB_IF_ROW2 rows[2] = {{}, {}};
+    std::fill_n(rows[0].Description, 60, L'\x0436');
+    std::fill_n(rows[1].Description, 60, L'\x7F51');
+    std::tie(rows[0].InOctets, rows[0].OutOctets) = std::make_pair(5041084150u, 4294967296u);
+    wideRows = {{fake.rows[0].dwIndex, rows[0]}, {fake.rows[1].dwIndex, rows[1]}};
+    std::string cyrillic = " ", chinese = " ";
+    for (int i = 0; i < 38; ++i)
+        cyrillic += "\xD0\xB6", chinese += "\xE7\xBD\x91";
+    Run(0, [&](NetStatusDlg& dlg) {
+        EXPECT_EQ(dlg.Entries(), (std::vector<std::string>{cyrillic + " 0 Mb", chinese + " 0 Mb"}));
+        dlg.Ticks(1);
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_RECEIVED), " 5041084150 ");
+        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 4294967296 ");
+        EXPECT_EQ(dlg.statusPanel.TrayTip(), "Spindrel"); // the first tick
+        wideRows[fake.rows[0].dwIndex].InOctets += 1000;
+        dlg.Ticks(1);
+        EXPECT_EQ(dlg.statusPanel.TrayTip().rfind("Spindrel\n\xE2\x86\x93 ", 0), 0u) << dlg.statusPanel.TrayTip();
+        dlg.Choose(1); // another interface: no speed until its second reading
+        EXPECT_EQ(dlg.statusPanel.TrayTip(), "Spindrel");
+    });
+    EXPECT_EQ(fake.calls, 2); // the ticks read the chosen interface alone, not the table again
 }
 
 TEST_F(NetStatusTest, ListsTheFirst256AcceptedRows)
@@ -320,11 +365,12 @@ TEST_F(NetStatusTest, ListsTheFirst256AcceptedRows)
     fake.rows.push_back(MakeRow("WAN Miniport (L2TP)", 0));
     for (DWORD i = 0; i < 300; ++i)
         fake.rows.push_back(MakeRow("Adapter", 10000000, i, i));
-    Run(255, [](NetStatusDlg& dlg) {
-        EXPECT_EQ(dlg.interfaceCombo.GetCount(), 256);
-        dlg.RefreshStatus();
-        EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 255 "); // row 256
-    });
+    netstatus::StatusPanel panel("Spindrel");
+    panel.Select(255);
+    ASSERT_TRUE(panel.LoadInterfaces());
+    EXPECT_EQ(panel.Interfaces().size(), 256u);
+    panel.Tick(true);
+    EXPECT_EQ(panel.Texts().bytesSent, " 255 "); // row 256
 }
 
 // The stored choice, put back as the test found it.
@@ -340,28 +386,28 @@ TEST_F(NetStatusTest, ChoosingAnotherInterfaceStoresItsPosition)
     Run(1, [&](NetStatusDlg& dlg) {
         EXPECT_EQ(dlg.Entries(), (std::vector<std::string>{" Ethernet 95 Mb", " Wireless 51 Mb", " Bluetooth PAN 2 Mb"}));
         EXPECT_EQ(dlg.interfaceCombo.GetCurSel(), 1);
-        EXPECT_EQ(dlg.interfaceIndexes[2], fake.rows[4].dwIndex);
+        EXPECT_EQ(dlg.statusPanel.Interfaces()[2].index, fake.rows[4].dwIndex);
         const auto stored = [&] { return prefs_test::Dword(prefs_test::ReadValue(key.c_str(), "Network")); };
 
         dlg.Choose(1); // the entry already selected
         EXPECT_FALSE(prefs_test::ReadValue(key.c_str(), "Network").exists);
-        EXPECT_EQ(dlg.bytesSentText, "");
+        EXPECT_EQ(dlg.statusPanel.Texts().bytesSent, "");
 
         dlg.Choose(2);
-        EXPECT_EQ(dlg.selectedInterface, 2);
+        EXPECT_EQ(dlg.statusPanel.Selected(), 2);
         EXPECT_EQ(stored(), 2u);
-        // The counters of row 4, in the fields; the window shows them at the next refresh.
-        EXPECT_EQ(dlg.bytesSentText, " 24 ");
-        EXPECT_EQ(dlg.bytesReceivedText, " 14 ");
+        // The counters of row 4, in the panel's texts; the window shows them at the next refresh.
+        EXPECT_EQ(dlg.statusPanel.Texts().bytesSent, " 24 ");
+        EXPECT_EQ(dlg.statusPanel.Texts().bytesReceived, " 14 ");
         EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), "");
-        dlg.RefreshStatus();
+        dlg.Ticks(1);
         EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 24 ");
 
         // An adapter listed before it goes and another comes: the counters follow the chosen one.
         fake.rows.erase(fake.rows.begin());
         fake.rows.push_back(MakeRow("Docking station", 100000000, 98, 99));
         fake.rows[3].dwOutOctets = 25;
-        dlg.RefreshStatus();
+        dlg.Ticks(1);
         EXPECT_EQ(dlg.Shown(IDC_BYTES_SENT), " 25 ");
 
         dlg.Choose(0);
@@ -378,9 +424,10 @@ TEST_F(NetStatusTest, TimerOneDrivesTheRefresh)
     EXPECT_EQ(dialog.DoModal(), 0);
     endAfterFiveQueries = nullptr;
     EXPECT_EQ(connectedQueries, 5);
-    EXPECT_EQ(dialog.connectedTimeText, "  0 hrs :  0 mins :  5 secs");
-    EXPECT_EQ(dialog.bytesSentText, " 400 ");
-    EXPECT_EQ(dialog.bytesReceivedText, " 300 ");
+    dialog.statusPanel.Refresh(); // as the window does when it shows
+    EXPECT_EQ(dialog.statusPanel.Texts().connectedTime, "  0 hrs :  0 mins :  5 secs");
+    EXPECT_EQ(dialog.statusPanel.Texts().bytesSent, " 400 ");
+    EXPECT_EQ(dialog.statusPanel.Texts().bytesReceived, " 300 ");
 }
 
 // ---- The library or an entry point missing: a message box, and the dialog ends with result 1.

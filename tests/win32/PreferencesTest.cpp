@@ -35,7 +35,7 @@ public:
     using CSpindrelDlg::runAtStartup;
     using CSpindrelDlg::runClientOnStart;
     using CSpindrelDlg::SavePreferences;
-    using CSpindrelDlg::selectedInterface;
+    using CSpindrelDlg::statusPanel;
     using CSpindrelDlg::ToggleAutoResumeDownloads;
     using CSpindrelDlg::ToggleRunAtStartup;
     using CSpindrelDlg::ToggleRunClientOnStart;
@@ -122,7 +122,7 @@ TEST_F(Preferences, ALoadThenASaveWritesBackWhatWasLoaded)
         dlg.LoadPreferences();
         EXPECT_EQ(dlg.checkPeriodText, "-1");
         EXPECT_EQ(dlg.accelerateNText, "-2147483648");
-        EXPECT_EQ(dlg.selectedInterface, 3);
+        EXPECT_EQ(dlg.statusPanel.Selected(), 3);
         ::SHDeleteKeyA(HKEY_CURRENT_USER, productKey);
         dlg.SavePreferences();
         EXPECT_TRUE(HoldsDword("CheckPeriodNum", 0xFFFFFFFFu));
@@ -161,7 +161,7 @@ TEST_P(ForeignValues, NeverReadPastFourBytesAndKeepTheDefaultWhenUnreadable)
         EXPECT_EQ(dlg.checkPeriodText, set ? "4660" : "12");
         EXPECT_EQ(dlg.accelerateNText, set ? "4660" : "7");
         EXPECT_EQ(dlg.checkPeriodUnit, set ? 0x1234 : 0);
-        EXPECT_EQ(dlg.selectedInterface, set ? 0x1234 : 0);
+        EXPECT_EQ(dlg.statusPanel.Selected(), set ? 0x1234 : 0);
         // The menu's update handler reads the same way.
         EXPECT_EQ(dlg.OpenSettingsMenu().autoRun, set);
     });
@@ -385,20 +385,47 @@ TEST_F(ClientLaunch, NoKeyShowsTheErrorDialogAndAKeyWithoutInstallPathDoesNothin
     EXPECT_EQ(TarvoStarts(), 0);
 }
 
-TEST_F(ClientLaunch, StartsTarvoFromItsInstallPathWithOrWithoutATrailingBackslash)
+// The forms other programs and people write the install path in all start Tarvo, in its own folder.
+TEST_F(ClientLaunch, StartsTarvoInItsFolderWhateverFormTheInstallPathTakes)
 {
-    ASSERT_TRUE(WriteString(clientKey, "Install Path", TarvoFolder()));
-    EXPECT_EQ(Launch(), 0);
-    EXPECT_EQ(TarvoStarts(1, 10000), 1);
+    const std::string folder = TarvoFolder();
+    ::SetEnvironmentVariableA("SPINDREL_TEST_TARVO", folder.c_str());
+    struct Form {
+        DWORD type;
+        std::string value;
+    };
+    const Form forms[] = {
+        {REG_SZ, folder},
+        {REG_SZ, folder + "\\"},
+        {REG_SZ, "\"" + folder + "\""},
+        {REG_SZ, " \t\"" + folder + "\\\" "},
+        {REG_SZ, "  " + folder + "\\  "},
+        {REG_SZ, folder + "\\Tarvo.exe"},
+        {REG_SZ, "\"" + folder + "\\tarvo.EXE\""},
+        {REG_EXPAND_SZ, "%SPINDREL_TEST_TARVO%"},
+        {REG_EXPAND_SZ, "\"%SPINDREL_TEST_TARVO%\\Tarvo.exe\""},
+    };
+    char current[MAX_PATH * 3] = {};
+    ::GetCurrentDirectoryA(sizeof current, current);
+    ::SetCurrentDirectoryA(TempFolder().c_str()); // not Tarvo's
+    int starts = 0;
+    for (const Form& form : forms) {
+        SCOPED_TRACE(form.value);
+        ASSERT_TRUE(WriteValue(clientKey, "Install Path", form.type, form.value.c_str(),
+                               static_cast<DWORD>(form.value.size() + 1)));
+        EXPECT_EQ(Launch(), 0);
+        EXPECT_EQ(TarvoStarts(++starts, 10000), starts);
+        EXPECT_EQ(TarvoStartedIn(), folder);
+    }
+    ::SetEnvironmentVariableA("SPINDREL_TEST_TARVO", nullptr);
+    ::SetCurrentDirectoryA(current);
 
-    ASSERT_TRUE(WriteString(clientKey, "Install Path", TarvoFolder() + "\\"));
-    EXPECT_EQ(Launch(), 0);
-    EXPECT_EQ(TarvoStarts(2, 10000), 2);
-
-    // A folder without Tarvo.exe: the shell cannot start it.
-    ASSERT_TRUE(WriteString(clientKey, "Install Path", TempFolder()));
-    EXPECT_EQ(Launch(), 1);
-    EXPECT_EQ(TarvoStarts(), 2);
+    // A folder without Tarvo.exe: the shell cannot start it. Blanks or quotes alone name no folder.
+    for (const std::string& value : {TempFolder(), std::string("  "), std::string("\"\"")}) {
+        ASSERT_TRUE(WriteString(clientKey, "Install Path", value));
+        EXPECT_EQ(Launch(), 1) << value;
+    }
+    EXPECT_EQ(TarvoStarts(), starts);
 }
 
 // An install path in letters that the system's code page (1252) lacks, in a test that runs, as
@@ -417,10 +444,10 @@ TEST_F(ClientLaunch, StartsTarvoFromAFolderNamedInAnyLetters)
     ::RemoveDirectoryA(folder.c_str());
 }
 
-TEST_F(ClientLaunch, AnInstallPathThatDoesNotFitTheBufferDoesNothing)
+TEST_F(ClientLaunch, AnInstallPathBeyondTheBoundShowsTheErrorDialog)
 {
     // 255 characters are read, whatever bytes they take, and refused by the shell (no such
-    // folder); 256 are not used.
+    // folder); 256 are not used. Either way the user learns that Tarvo cannot be started.
     for (const std::string letter : {"p", "\xD0\xB4"}) {
         std::string path = "C:\\";
         for (int i = 0; i < 252; ++i)
@@ -428,17 +455,18 @@ TEST_F(ClientLaunch, AnInstallPathThatDoesNotFitTheBufferDoesNothing)
         ASSERT_TRUE(WriteString(clientKey, "Install Path", path));
         EXPECT_EQ(Launch(), 1) << letter;
         ASSERT_TRUE(WriteString(clientKey, "Install Path", path + letter));
-        EXPECT_EQ(Launch(), 0) << letter;
+        EXPECT_EQ(Launch(), 1) << letter;
     }
 
-    // A value that fills the whole buffer without a NUL, as text and as binary: treated as
-    // unreadable, never read past.
+    // A value that fills the whole buffer without a NUL, as text and as binary, and one larger
+    // than the buffer: never read past.
     const std::string full(client_path::kInstallPathSize, 'p');
-    const DWORD size = static_cast<DWORD>(full.size());
-    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_SZ, full.data(), size));
-    EXPECT_EQ(Launch(), 0);
-    ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_BINARY, full.data(), size));
-    EXPECT_EQ(Launch(), 0);
+    for (const DWORD size : {static_cast<DWORD>(full.size()) - 1, static_cast<DWORD>(full.size())}) {
+        ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_SZ, full.data(), size));
+        EXPECT_EQ(Launch(), 1);
+        ASSERT_TRUE(WriteValue(clientKey, "Install Path", REG_BINARY, full.data(), size));
+        EXPECT_EQ(Launch(), 1);
+    }
     EXPECT_EQ(TarvoStarts(), 0);
 }
 

@@ -100,11 +100,13 @@ TEST_F(SettingsFile, OtherValuesAreKeptAsReadAndTheRestOfTheFileStays)
         EXPECT_EQ(settings.bs, 2147483647);
         EXPECT_EQ(std::string(settings.logFileName), longLog.substr(0, 259));
     }
+    // Read and not changed, so not written: the text stays as the user wrote it.
     EXPECT_EQ(Stored("mainwindow", "left"), "-7");
-    EXPECT_EQ(Stored("mainwindow", "top"), "12");
-    EXPECT_EQ(Stored("mainwindow", "right"), "0");
+    EXPECT_EQ(Stored("mainwindow", "top"), "12px");
+    EXPECT_EQ(Stored("mainwindow", "right"), "wide");
+    EXPECT_EQ(Stored("mainwindow", "bottom"), "-1");
     EXPECT_EQ(Stored("list", "bs"), "2147483647");
-    EXPECT_EQ(Stored("log", "logfile"), longLog.substr(0, 259));
+    EXPECT_EQ(Stored("log", "logfile"), longLog);
     EXPECT_EQ(Stored("other", "keep"), "me");
     EXPECT_NE(ReadBytes(path).find("; written by hand"), std::string::npos);
 }
@@ -132,6 +134,82 @@ TEST_F(SettingsFile, FileThatCannotBeWrittenIsLeftAsItWas)
     EXPECT_EQ(overlong.proto, 50);
 }
 
+// Spindrel runs all day: what the user, a tool or a second copy writes meanwhile survives its exit.
+// Only missing keys and corrected values are written, and only while the file still holds them as
+// they were read.
+TEST_F(SettingsFile, EditsMadeWhileRunningSurviveTheExit)
+{
+    WriteBytes(path, "[log]\r\nmbdelete=0\r\nlogtype=9\r\n[list]\r\nbs=7\r\n");
+    {
+        CSettings first;
+        {
+            CSettings second;
+            EXPECT_EQ(second.bs, 7);
+        } // the second copy adds the missing keys and corrects both values
+        EXPECT_EQ(Stored("log", "mbdelete"), "1");
+        WriteBytes(path, ReadBytes(path) + "[extra]\r\nx=1\r\n");
+        ::WritePrivateProfileStringA("list", "bs", "8", path.c_str());
+        ::WritePrivateProfileStringA("log", "logtype", "5", path.c_str());
+        ::WritePrivateProfileStringA("main", "idleseconds", "30", path.c_str());
+        ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    }
+    EXPECT_EQ(Stored("list", "bs"), "8");
+    EXPECT_EQ(Stored("log", "logtype"), "5");
+    EXPECT_EQ(Stored("log", "mbdelete"), "1");
+    EXPECT_EQ(Stored("main", "idleseconds"), "30");
+    EXPECT_EQ(Stored("extra", "x"), "1");
+}
+
+// A file that could not be read at start is never replaced, also when it can be read at exit. A
+// new file left by a write cut short is removed and never read. A hidden file stays hidden, and a
+// file that cannot be replaced stays as it is, without a new file left beside it.
+TEST_F(SettingsFile, TheFileIsReplacedWholeOrNotAtAll)
+{
+    const std::string fresh = path + ".new";
+    WriteBytes(path, "[log]\r\nlogtype=3\r\n");
+    {
+        HANDLE lock = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        CSettings settings;
+        EXPECT_EQ(settings.logType, 0);
+        ::CloseHandle(lock);
+        WriteBytes(path, "[log]\r\nlogtype=4\r\n");
+    }
+    EXPECT_EQ(ReadBytes(path), "[log]\r\nlogtype=4\r\n");
+
+    Forget(path);
+    WriteBytes(fresh, "[log]\r\nlogtype=5\r\n");
+    {
+        CSettings settings;
+        EXPECT_EQ(settings.logType, 0);
+        EXPECT_EQ(::GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_EQ(Lines(path), DefaultSettingsLines());
+
+    Forget(path);
+    WriteBytes(path, "[log]\r\nlogtype=6\r\n");
+    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    { CSettings settings; }
+    EXPECT_EQ(Stored("list", "proto"), "50");
+    EXPECT_TRUE(::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(::GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    Forget(path);
+    WriteBytes(path, "[log]\r\nlogtype=6\r\n");
+    {
+        CSettings settings;
+        // Open without sharing its deletion: the file cannot be replaced while this is open.
+        HANDLE open = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(open, INVALID_HANDLE_VALUE);
+        settings.PutText("list", "proto", "50");
+        EXPECT_FALSE(settings.Flush());
+        EXPECT_EQ(ReadBytes(path), "[log]\r\nlogtype=6\r\n");
+        EXPECT_EQ(::GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+        ::CloseHandle(open);
+    }
+}
+
 TEST_F(SettingsFile, GarbageIsReadWithoutHarm)
 {
     std::string garbage("[main]\0alwaysontop=\0\xff\xfe\x01\r\n", 27);
@@ -148,7 +226,7 @@ TEST_F(SettingsFile, GarbageIsReadWithoutHarm)
 
 // This test runs as Spindrel does, with UTF-8 as its code page, on a system whose code page is
 // 1252, in which earlier releases wrote their text.
-TEST_F(SettingsFile, AnEarlierReleasesTextIsReadAndWrittenBackAsUtf8AndOtherTextIsLeftAlone)
+TEST_F(SettingsFile, AnEarlierReleasesTextIsReadAndOtherTextIsLeftAlone)
 {
     ASSERT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8));
     ASSERT_EQ(code_page::SystemCodePage(), 1252u);
@@ -158,8 +236,9 @@ TEST_F(SettingsFile, AnEarlierReleasesTextIsReadAndWrittenBackAsUtf8AndOtherText
         CSettings settings;
         EXPECT_STREQ(settings.logFileName, "C:\\Users\\Ren\xC3\xA9\\caf\xC3\xA9.log");
     }
+    // Read and not changed, so left in the code page it was written in.
     const std::string written = ReadBytes(path);
-    EXPECT_EQ(written.find("[log]\r\nlogfile=C:\\Users\\Ren\xC3\xA9\\caf\xC3\xA9.log\r\n"), 0u) << written;
+    EXPECT_EQ(written.find("[log]\r\nlogfile=C:\\Users\\Ren\xE9\\caf\xE9.log\r\n"), 0u) << written;
     EXPECT_NE(written.find(other), std::string::npos) << written;
 
     // Read again and saved, the file stays as it is, to the byte.

@@ -40,6 +40,13 @@ BOOL WINAPI RecordFilter(HWND window, UINT message, DWORD action, tagCHANGEFILTE
     return TRUE;
 }
 
+std::vector<std::pair<DWORD, NOTIFYICONDATAW>> wideCalls;
+BOOL WINAPI RecordNotifyIconWide(DWORD message, PNOTIFYICONDATAW data)
+{
+    wideCalls.push_back({message, *data});
+    return shellAnswer;
+}
+
 UINT WINAPI At200Percent(HWND) { return 192; }
 UINT WINAPI At125Percent(HWND) { return 120; }
 
@@ -116,6 +123,24 @@ TEST_F(Tray, ShellRestartAddsTheIconAgainButOtherSettingsChangeNothing)
     tray.SendMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_MODIFY)); // the shell refuses a second add
+}
+
+TEST_F(Tray, WideTooltipGoesToTheShellOnlyWhenItChangesAndAfterTheShellRestarts)
+{
+    wideCalls.clear();
+    ScopedHook<NotifyIconWideCall> wideShell{&SetNotifyIconWideCall, &RecordNotifyIconWide};
+    CSystemTray tray;
+    ASSERT_TRUE(tray.CreateTrayIcon(&parent, 0x800A, "Spindrel", nullptr, 129, FALSE));
+    const wchar_t* tip = L"Spindrel\n\x2193 1.20 MB/s  \x2191 35.0 KB/s";
+    EXPECT_TRUE(tray.SetTooltipText(tip) && tray.SetTooltipText(tip));
+    tray.SendMessage(CSystemTray::taskbarCreatedMessage, 0, 0); // re-added with the record's own tooltip
+    ASSERT_EQ(wideCalls.size(), 2u);
+    for (const auto& [message, data] : wideCalls) {
+        EXPECT_EQ(message, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_TIP));
+        EXPECT_TRUE(data.uID == 129u && data.hWnd == parent.m_hWnd);
+        EXPECT_STREQ(data.szTip, tip);
+    }
 }
 
 TEST_F(Tray, HiddenAndRefusedIconsAreNeverAddedNorDeleted)
