@@ -240,6 +240,7 @@ TEST_F(Setup, UninstallWithTheSettingsBoxTickedRemovesThemToo)
 }
 
 // In the virtual desktop, setup and uninstaller end this install's Spindrel in the tray by "&Exit", and no other.
+// Ended so, it writes at exit the keys its settings file lacked at start, also after the file was deleted.
 TEST_F(Setup, UpgradeAndUninstallEndOnlyThisInstallsSpindrelInTheTray)
 {
     ASSERT_TRUE(JoinVirtualDesktop());
@@ -251,6 +252,7 @@ TEST_F(Setup, UpgradeAndUninstallEndOnlyThisInstallsSpindrelInTheTray)
     for (const auto& [program, arguments] : {std::pair<std::string, std::string>{setup, "/S /D=" + shouted},
                                              {chosenFolder + "\\Uninstall.exe", "/S _?=" + chosenFolder}}) {
         SpindrelProcess installed(chosenFolder + "\\Spindrel.exe");
+        WriteText(chosenFolder + "\\Spindrel.ini", "[main]\r\n"); // not the keys the last exit wrote
         ASSERT_TRUE(installed.Start("", chosenFolder) && installed.WaitForMainWindow());
         installed.PostCommand(2); // into the tray
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(installed.MainWindow()); }));

@@ -158,6 +158,11 @@ TEST_F(SettingsFile, EditsMadeWhileRunningSurviveTheExit)
     EXPECT_EQ(Stored("log", "mbdelete"), "1");
     EXPECT_EQ(Stored("main", "idleseconds"), "30");
     EXPECT_EQ(Stored("extra", "x"), "1");
+
+    // Deleted meanwhile: the keys missing at start are written, those read are not brought back.
+    WriteBytes(path, "[list]\r\nbs=7\r\n");
+    { CSettings settings; Forget(path); }
+    EXPECT_EQ(Stored("list", "bs") + Stored("list", "proto"), "(missing)50");
 }
 
 // A file that could not be read at start is never replaced, also when it can be read at exit. A
