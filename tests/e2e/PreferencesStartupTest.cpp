@@ -172,7 +172,6 @@ protected:
 // Copies with administrator rights (every copy under Wine) in two folders: a logon task each.
 TEST_F(PreferencesStartup, EachInstallWithTheRightsHasItsOwnLogonTask)
 {
-    KeptValue keptRun{runKey, "Spindrel"};
     CopiedSpindrel copy(SpindrelExePath());
     SpindrelProcess build, copied(copy.exe);
     std::vector<std::wstring> tasks;

@@ -1,5 +1,4 @@
-// Linked into a build of the program that runs as without administrator rights: its capture
-// sockets are refused, and its token does not count as elevated (under Wine every token does).
+// Linked into a build of the program as without administrator rights: refused sockets, an unelevated token.
 #include "app/StartupTask.h"
 #include "engine/Capture.h"
 
