@@ -29,6 +29,7 @@ BOOL CSpindrelApp::InitInstance()
 
     {
         CSpindrelDlg dialog;
+        dialog.SetStartArguments(startup_command::ParseArguments(::GetCommandLineW()));
         m_pMainWnd = &dialog;
         dialog.DoModal();
         m_pMainWnd = nullptr;

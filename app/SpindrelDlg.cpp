@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
+
 #include "app/AboutDlg.h"
 #include "app/Config.h"
 #include "framework/SystemLibrary.h"
@@ -37,6 +39,8 @@ const MessageMap CSpindrelDlg::messageMap{&CDialog::messageMap, {
     OnMessage<WM_STYLECHANGED>(&CSpindrelDlg::OnStyleChanged),
     OnMessage<WM_NETWORK_CHANGED>(&CSpindrelDlg::OnNetworkChanged),
     OnMessage<WM_POWERBROADCAST>(&CSpindrelDlg::OnPowerBroadcast),
+    OnMessage<WM_QUERYENDSESSION>(&CSpindrelDlg::OnQueryEndSession),
+    OnMessage<WM_ENDSESSION>(&CSpindrelDlg::OnEndSession),
 }};
 
 const UINT CSpindrelDlg::exitRequestMessage = ::RegisterWindowMessageA(config::exitRequestMessage);
@@ -102,8 +106,11 @@ BOOL CSpindrelDlg::OnInitDialog()
     CenterWindow();
 
     // 7. The notification-area icon, the image drawn for the display scale; its right-click menu
-    // is the Settings menu (resource 129).
+    // is the Settings menu (resource 129). A copy restarted from the tray starts there: a window
+    // parented to the hidden owner stays off the screen when the dialog manager shows it.
     trayIcon.CreateTrayIcon(this, WM_TRAY_NOTIFY, config::productName, appIcon, IDR_SETTINGS_MENU, FALSE, IDR_MAINFRAME);
+    if (startArguments.inTray)
+        CSystemTray::DetachFromTaskbar(this);
 
     // 8. Tooltips of the buttons.
     CString tip;
@@ -114,10 +121,11 @@ BOOL CSpindrelDlg::OnInitDialog()
     quitButton.SetTooltipText("Exit", TRUE);
     minimizeButton.SetTooltipText("Save", TRUE);
 
-    // 9. Start Tarvo when the user asked for it.
+    // 9. Start Tarvo when the user asked for it, unless the copy this one replaces has done so.
     ReadRunClientOnStart();
-    if (runClientOnStart)
+    if (runClientOnStart && !startArguments.continuing)
         LaunchClient();
+    MoveRunAtStartupToTask();
 
     // 10-13. Acceleration switched on: the engine starts the sockets library, chooses the address
     // and starts the capture, or waits for the network; the toggle shows pressed while it is on.
@@ -216,6 +224,34 @@ LRESULT CSpindrelDlg::OnExitRequest(WPARAM, LPARAM)
 {
     OnExit();
     return 0;
+}
+
+LRESULT CSpindrelDlg::OnQueryEndSession(WPARAM, LPARAM)
+{
+    return TRUE; // nothing to ask the user: the settings are written at the end
+}
+
+LRESULT CSpindrelDlg::OnEndSession(WPARAM ending, LPARAM)
+{
+    // A session that goes on after all (another program refused) changes nothing here.
+    if (!ending || !m_hWnd)
+        return 0;
+    // Windows may end the process as soon as this message is answered, at a logoff, a shutdown or
+    // when an installer's Restart Manager closes it: the exit of "&Exit" runs to its end here.
+    // Not registered for a restart: the Run value or the logon task starts the next session's copy.
+    EndCapture();
+    OnExit();
+    trayIcon.RemoveFromTray();
+    trayIcon.DestroyWindow();
+    DestroyWindow();
+    CWinApp* app = AfxGetApp();
+    // The process-wide objects go as after every exit: the settings write their file.
+    std::exit(app ? app->ExitInstance() : 0);
+}
+
+void CSpindrelDlg::EndCapture()
+{
+    captureEngine.Stop(); // the socket is closed and the worker has ended when this returns
 }
 
 void CSpindrelDlg::OnQuit()

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "app/core/StartupCommand.h"
 #include "controls/ButtonST.h"
 #include "controls/SystemTray.h"
 #include "engine/CaptureEngine.h"
@@ -28,6 +29,9 @@ public:
     ~CSpindrelDlg() override;
 
     const MessageMap* GetMessageMap() const override { return &messageMap; }
+
+    // What the command line said of this start; before the window is made.
+    void SetStartArguments(const startup_command::StartArguments& arguments) { startArguments = arguments; }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -54,6 +58,8 @@ protected:
     void OnConnectionTypeCommand();
     void OnOpenWebPage(UINT id);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM ending, LPARAM);
 
     // Preferences, start with Windows and client launch.
     void ReadAutoResumeDownloads();
@@ -62,6 +68,8 @@ protected:
     void ToggleRunClientOnStart();
     void ToggleRunAtStartup();
     void QueryRunAtStartup(CCmdUI* item);
+    // An elevated start whose Run value starts this executable moves it to the logon task.
+    void MoveRunAtStartupToTask();
     void LoadPreferences();
     void SavePreferences();
     void LaunchClient();
@@ -83,7 +91,10 @@ protected:
     LRESULT OnCaptureFailed(WPARAM capture, LPARAM);
     LRESULT OnNetworkChanged(WPARAM, LPARAM);
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
-    void OfferAdministratorRights();
+    // Switches the capture off for good: the session ends.
+    void EndCapture();
+    // Asks `question` (null: the capture's) and, on Yes, restarts the program as administrator.
+    void OfferAdministratorRights(const char* question = nullptr);
     void TickAcceleratedClock();
 
     // Fields, in this order.
@@ -111,6 +122,8 @@ protected:
     // The acceleration toggle's capture, and the state the window shows of it.
     CaptureEngine captureEngine;
     std::optional<CaptureState> shownCaptureState; // none until the start-up has shown one
+
+    startup_command::StartArguments startArguments;
 
     // The application icon's image for the minimised window's scale, loaded at the first such paint.
     dpi::ScaledIcon minimisedIcon{SM_CXICON, SM_CYICON};

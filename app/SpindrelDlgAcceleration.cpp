@@ -82,12 +82,12 @@ LRESULT CSpindrelDlg::OnPowerBroadcast(WPARAM event, LPARAM)
     return TRUE;
 }
 
-void CSpindrelDlg::OfferAdministratorRights()
+void CSpindrelDlg::OfferAdministratorRights(const char* question)
 {
-    if (::MessageBoxA(m_hWnd,
-                      "Acceleration captures network traffic, which needs administrator rights.\n\n"
-                      "Restart Spindrel as administrator?",
-                      config::productName, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!question)
+        question = "Acceleration captures network traffic, which needs administrator rights.\n\n"
+                   "Restart Spindrel as administrator?";
+    if (::MessageBoxA(m_hWnd, question, config::productName, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
 
     // Taken and passed in UTF-16, so that a folder named in any letters starts, whatever the
@@ -112,6 +112,8 @@ void CSpindrelDlg::OfferAdministratorRights()
     run.hwnd = m_hWnd;
     run.lpVerb = L"runas";
     run.lpFile = exe.c_str();
+    // The new copy goes on with this session: no second Tarvo, and the window where it is now.
+    run.lpParameters = startup_command::ContinueArguments(IsWindowVisible() != FALSE);
     run.lpDirectory = folder.c_str();
     run.nShow = SW_SHOWNORMAL;
     // Declined at the system's prompt (ERROR_CANCELLED) or failed: this copy goes on as it was.

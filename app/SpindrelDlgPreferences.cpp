@@ -13,6 +13,7 @@
 #include "app/Config.h"
 #include "app/ErrorMessageDlg.h"
 #include "app/ProductKey.h"
+#include "app/StartupTask.h"
 #include "app/core/ClientPath.h"
 #include "app/core/StartupCommand.h"
 #include "framework/CodePage.h"
@@ -113,6 +114,19 @@ std::wstring SystemMessage(HRESULT result)
     return message;
 }
 
+// Deletes the start-with-Windows value, whichever copy it starts; a missing value is fine.
+void DeleteRunValue()
+{
+    UniqueKey key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, runKeyPath, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
+        ::RegDeleteValueA(key.get(), config::productName);
+}
+
+constexpr char kTaskNeedsRights[] =
+    "Spindrel starts at logon with administrator rights, through a task of the Task Scheduler. Only a "
+    "Spindrel with those rights can remove that task.\n\n"
+    "Restart Spindrel as administrator? Then choose \"Run at Startup\" again.";
+
 } // namespace
 
 void CSpindrelDlg::ReadAutoResumeDownloads()
@@ -144,16 +158,31 @@ void CSpindrelDlg::ToggleRunClientOnStart()
 void CSpindrelDlg::ToggleRunAtStartup()
 {
     runAtStartup = !runAtStartup;
+    const std::wstring exe = code_page::ModuleFileNameW();
+
+    if (!runAtStartup) {
+        DeleteRunValue();
+        const std::wstring task = startup_task::NameFor(exe);
+        if (!startup_task::Exists(task))
+            return;
+        if (startup_task::RunsElevated())
+            startup_task::Delete(task);
+        else
+            OfferAdministratorRights(kTaskNeedsRights);
+        return;
+    }
+
+    // With the rights, the logon task starts this copy with them, and the Run value goes: one copy
+    // starts at logon, not two. Where the scheduler takes no task, the Run value starts it without.
+    if (startup_task::RunsElevated() && SUCCEEDED(startup_task::Register(exe))) {
+        DeleteRunValue();
+        return;
+    }
 
     // The Run key belongs to the system: it is opened, never created.
     UniqueKey key;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, runKeyPath, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
         return;
-
-    if (!runAtStartup) {
-        ::RegDeleteValueA(key.get(), config::productName); // a missing value is fine
-        return;
-    }
 
     // The shortcut beside the executable, whatever folder the program was started from, made
     // when it is missing. Taken in UTF-16 from start to end, so that the value names the folder
@@ -161,7 +190,6 @@ void CSpindrelDlg::ToggleRunAtStartup()
     // When the shortcut cannot be there, nothing is stored: the item stays unticked, and the user
     // learns why and what to do.
     const std::wstring product = code_page::ToWide(config::productName);
-    const std::wstring exe = code_page::ModuleFileNameW();
     const auto link = startup_command::ShortcutPath(exe, product);
     const std::wstring cannot = product + L" cannot start with Windows from its folder: ";
     const std::wstring again = L", then choose \"Run at Startup\" again.";
@@ -201,8 +229,37 @@ void CSpindrelDlg::QueryRunAtStartup(CCmdUI* item)
                        ERROR_SUCCESS;
     }
     key.reset();
+    // Or this executable's logon task, asked for only without a value (the scheduler is slower).
+    if (!runAtStartup)
+        runAtStartup = startup_task::Exists(startup_task::NameFor(code_page::ModuleFileNameW()));
     if (item)
         item->SetCheck(runAtStartup ? 1 : 0);
+}
+
+void CSpindrelDlg::MoveRunAtStartupToTask()
+{
+    if (!startup_task::RunsElevated())
+        return;
+    const std::wstring exe = code_page::ModuleFileNameW();
+    const auto link = startup_command::ShortcutPath(exe, code_page::ToWide(config::productName));
+    if (!link)
+        return;
+    // The value as this executable writes it: a quoted path of MAX_PATH characters and " -tray".
+    wchar_t value[startup_command::kMaxPath + 16] = {};
+    DWORD size = sizeof value - sizeof value[0];
+    DWORD type = REG_NONE;
+    {
+        UniqueKey key;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, runKeyPath, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
+            ::RegQueryValueExW(key.get(), code_page::ToWide(config::productName).c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return;
+    }
+    value[size / sizeof value[0]] = L'\0'; // stored without its NUL, perhaps
+    // Another copy's value is that copy's to keep.
+    if (::lstrcmpiW(value, startup_command::CommandLine(*link).c_str()) == 0 && SUCCEEDED(startup_task::Register(exe)))
+        DeleteRunValue();
 }
 
 void CSpindrelDlg::LoadPreferences()

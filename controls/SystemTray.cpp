@@ -1,13 +1,26 @@
 #include "controls/SystemTray.h"
 
 #include <cstring>
+#include <utility>
 
 #include "framework/Dpi.h"
+#include "framework/SystemLibrary.h"
 #include "framework/WinApp.h"
 
 namespace {
 
 NotifyIconCall notifyIcon = nullptr;
+MessageFilterCall messageFilter = nullptr;
+
+// Lets `message` through to `window` from processes of lower integrity: a copy that runs as
+// administrator hears the shell only so (Windows 7 and later; no such barrier before).
+void AllowMessage(HWND window, UINT message)
+{
+    static const auto system = system_library::user.Entry<MessageFilterCall>("ChangeWindowMessageFilterEx");
+    const MessageFilterCall allow = messageFilter ? messageFilter : system;
+    if (allow && window && message)
+        allow(window, message, 1 /* MSGFLT_ALLOW */, nullptr);
+}
 
 NotifyIconWideCall notifyIconWide = nullptr;
 
@@ -30,6 +43,11 @@ static_assert(kWideIconDataSize == 952, "the 32-bit NOTIFYICONDATAW up to guidIt
 // and the settings (which come first by their init_priority).
 const UINT CSystemTray::taskbarCreatedMessage = ::RegisterWindowMessageA("TaskbarCreated");
 int CSystemTray::maxTipLength = 128;
+
+MessageFilterCall SetMessageFilterCall(MessageFilterCall call)
+{
+    return std::exchange(messageFilter, call);
+}
 
 NotifyIconCall SetNotifyIconCall(NotifyIconCall call)
 {
@@ -100,6 +118,8 @@ BOOL CSystemTray::CreateTrayIcon(CWnd* parent, UINT callbackMessage, LPCSTR tip,
     iconData.uCallbackMessage = callbackMessage;
     iconData.hIcon = icon;
     iconResource = resource;
+    AllowMessage(m_hWnd, taskbarCreatedMessage);
+    AllowMessage(iconData.hWnd, callbackMessage);
     CopyTrayText(iconData.szTip, static_cast<std::size_t>(maxTipLength), tip);
     UniqueIcon previous;
     LoadIconForScale(previous);
@@ -164,6 +184,10 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (iconData.uCallbackMessage != 0 && message == iconData.uCallbackMessage)
         return HandleTrayMessage(wParam, lParam);
+    // The end of the session reaches top-level windows, which the parent is not while it sits in
+    // the tray: handed on, it hears it either way (a second hearing changes nothing).
+    if ((message == WM_QUERYENDSESSION || message == WM_ENDSESSION) && iconData.hWnd && iconData.hWnd != m_hWnd)
+        return ::SendMessageA(iconData.hWnd, message, wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
 }
 

@@ -15,6 +15,7 @@
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Menu.h"
+#include "framework/SystemLibrary.h"
 #include "framework/Wnd.h"
 
 // Replaces Shell_NotifyIconA for every tray icon and returns the previous call; null brings the
@@ -24,6 +25,11 @@ NotifyIconCall SetNotifyIconCall(NotifyIconCall call);
 // The same for Shell_NotifyIconW, through which the tooltip goes in UTF-16.
 using NotifyIconWideCall = decltype(&::Shell_NotifyIconW);
 NotifyIconWideCall SetNotifyIconWideCall(NotifyIconWideCall call);
+
+// Replaces ChangeWindowMessageFilterEx for the tray's windows and returns the previous call; null
+// brings the system's back. Tests see through it which messages are let in.
+using MessageFilterCall = decltype(&::ChangeWindowMessageFilterEx);
+MessageFilterCall SetMessageFilterCall(MessageFilterCall call);
 
 class CSystemTray : public CWnd {
 public:

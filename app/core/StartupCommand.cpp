@@ -33,3 +33,62 @@ std::wstring CommandLine(std::wstring_view shortcutPath)
 }
 
 } // namespace startup_command
+
+namespace startup_command {
+
+namespace {
+
+constexpr std::wstring_view kContinue = L"-continue";
+constexpr std::wstring_view kContinueInTray = L"-continue-tray";
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+bool SameName(std::wstring_view argument, std::wstring_view name)
+{
+    if (argument.size() != name.size())
+        return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const wchar_t c = argument[i] >= L'A' && argument[i] <= L'Z' ? argument[i] - L'A' + L'a' : argument[i];
+        if (c != name[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+StartArguments ParseArguments(std::wstring_view commandLine)
+{
+    // The program's name ends at its closing quote, or else at the first blank.
+    std::size_t at = 0;
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        const std::size_t close = commandLine.find(L'"', 1);
+        at = close == std::wstring_view::npos ? commandLine.size() : close + 1;
+    }
+    while (at < commandLine.size() && !IsBlank(commandLine[at]))
+        ++at;
+
+    StartArguments arguments;
+    while (at < commandLine.size()) {
+        while (at < commandLine.size() && IsBlank(commandLine[at]))
+            ++at;
+        const std::size_t start = at;
+        while (at < commandLine.size() && !IsBlank(commandLine[at]))
+            ++at;
+        const std::wstring_view argument = commandLine.substr(start, at - start);
+        if (SameName(argument, kContinue)) {
+            arguments.continuing = true;
+        } else if (SameName(argument, kContinueInTray)) {
+            arguments.continuing = true;
+            arguments.inTray = true;
+        }
+    }
+    return arguments;
+}
+
+const wchar_t* ContinueArguments(bool windowShown)
+{
+    return windowShown ? kContinue.data() : kContinueInTray.data();
+}
+
+} // namespace startup_command

@@ -26,3 +26,24 @@ std::wstring Folder(std::wstring_view exePath);
 std::wstring CommandLine(std::wstring_view shortcutPath);
 
 } // namespace startup_command
+
+namespace startup_command {
+
+// What a start was told by its command line. "-tray", which the starts at logon carry, changes
+// nothing. "-continue" comes from the restart as administrator: the new copy goes on with the
+// session of the one it replaces, so it does not start Tarvo again; "-continue-tray" says the
+// same of a copy that sat in the notification area, whose successor starts there too.
+struct StartArguments {
+    bool continuing = false;
+    bool inTray = false;
+};
+
+// The arguments of a whole command line, the program's name first (quoted or not, as Windows
+// passes it). Unknown arguments are ignored; names are compared without regard to case.
+StartArguments ParseArguments(std::wstring_view commandLine);
+
+// The arguments of the restart as administrator: "-continue", or "-continue-tray" when the
+// window of the copy that restarts is not shown.
+const wchar_t* ContinueArguments(bool windowShown);
+
+} // namespace startup_command

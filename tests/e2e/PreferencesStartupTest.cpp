@@ -8,7 +8,10 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
+#include "app/StartupTask.h"
+#include "framework/CodePage.h"
 #include "tests/common/Preferences.h"
 #include "res/resource.h"
 
@@ -104,16 +107,16 @@ TEST_F(PreferencesStartup, AutoRunWithoutTarvoShowsTheErrorBeforeTheWindowAndSta
 }
 
 // A copy of Spindrel.exe in a folder of its own, named in letters that the system's code page
-// (1252) lacks.
+// (1252) lacks; by default of the build that runs as without administrator rights.
 struct CopiedSpindrel {
     const std::string folder = OwnFolder() + "\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9";
     const std::string exe = folder + "\\Spindrel.exe", link = folder + "\\Spindrel.lnk";
 
-    CopiedSpindrel()
+    explicit CopiedSpindrel(const std::string& from = OwnFolder() + "norights\\SpindrelWithoutRights.exe")
     {
         Remove(); // what a run cut short left
         ::CreateDirectoryA(folder.c_str(), nullptr);
-        EXPECT_TRUE(::CopyFileA(SpindrelExePath().c_str(), exe.c_str(), FALSE));
+        EXPECT_TRUE(::CopyFileA(from.c_str(), exe.c_str(), FALSE));
     }
     ~CopiedSpindrel() { Remove(); }
 
@@ -165,6 +168,25 @@ protected:
     KeptValue keptRun{runKey, "Spindrel"};
     CopiedSpindrel copy;
 };
+
+// Copies with administrator rights (every copy under Wine) in two folders: a logon task each.
+TEST_F(PreferencesStartup, EachInstallWithTheRightsHasItsOwnLogonTask)
+{
+    CopiedSpindrel copy(SpindrelExePath());
+    SpindrelProcess build, copied(copy.exe);
+    std::vector<std::wstring> tasks;
+    for (SpindrelProcess* spindrel : {&build, &copied}) {
+        ASSERT_TRUE(spindrel->Start() && spindrel->WaitForMainWindow());
+        tasks.push_back(startup_task::NameFor(code_page::ToWide(ModulePath(spindrel->ProcessId(), "Spindrel.exe"))));
+        spindrel->PostCommand(32781);
+    }
+    EXPECT_NE(tasks[0], tasks[1]);
+    for (const std::wstring& task : tasks) {
+        EXPECT_TRUE(WaitUntil([&] { return startup_task::Exists(task); }, 10000));
+        startup_task::Delete(task);
+    }
+    EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+}
 
 // Started from another folder, as a script or another program starts it: the value names the
 // shortcut beside the exe, which is made then and starts this Spindrel through the shell.

@@ -54,6 +54,36 @@ TEST(Tray, HideShowAndExitWhileHidden)
     EXPECT_EQ(code, 0u);
 }
 
+// The session's end as Windows sends it, to the top-level windows (the main window is none in the tray), with
+// no settings file: a session that goes on changes nothing; a logoff or an installer's Restart Manager ends it.
+TEST(Tray, TheSessionsEndWritesTheSettingsAndEndsAlsoInTheTray)
+{
+    const std::string ini = test_support::SpindrelExePath().replace(test_support::SpindrelExePath().size() - 3, 3, "ini");
+    for (const bool inTray : {false, true}) {
+        ::DeleteFileA(ini.c_str());
+        SpindrelProcess spindrel;
+        const HWND window = spindrel.Start() ? spindrel.WaitForMainWindow() : nullptr;
+        ASSERT_NE(window, nullptr);
+        if (inTray)
+            spindrel.PostCommand(2);
+        ASSERT_TRUE(WaitUntil([&] { return InTray(window) == inTray; }));
+        const auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+            DWORD_PTR answer = TRUE, all = TRUE;
+            for (HWND top : test_support::ProcessWindows(spindrel.ProcessId(), nullptr, nullptr, nullptr))
+                if ((top != window || !inTray) && ::SendMessageTimeoutA(top, message, wParam, lParam, 0, 5000, &answer))
+                    all &= answer;
+            return all;
+        };
+        EXPECT_EQ(send(WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), DWORD_PTR{TRUE});
+        send(WM_ENDSESSION, FALSE, 0);
+        EXPECT_TRUE(spindrel.Running());
+        EXPECT_EQ(::GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES);
+        send(WM_ENDSESSION, TRUE, inTray ? ENDSESSION_CLOSEAPP : ENDSESSION_LOGOFF);
+        EXPECT_NE(::GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES) << inTray;
+        EXPECT_TRUE(spindrel.WaitForExit(5000)) << inTray;
+    }
+}
+
 // The shell restarting (Explorer's crash or update) loses every icon and then broadcasts
 // "TaskbarCreated": the icon comes back, also after a work-area change has told Spindrel of a
 // taskbar that still had it. Run in the virtual desktop, whose shell has a real tray.

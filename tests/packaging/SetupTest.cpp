@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/StartupTask.h"
+#include "framework/CodePage.h"
 #include "tests/common/Preferences.h"
 
 namespace {
@@ -138,29 +140,19 @@ TEST_F(Setup, SilentInstallPutsEverythingInPlace)
     EXPECT_GE(kilobytes * 1024ull, ::GetCompressedFileSizeA(exe.c_str(), nullptr));
 }
 
-// The logon starts what the Run value holds through the shell: Spindrel.lnk, which starts the
-// installed exe.
-TEST_F(Setup, RunAtStartupStartsTheInstalledSpindrelThroughItsShortcut)
+// With administrator rights (Wine gives every program them) "Run at &Startup" makes the installed
+// Spindrel's logon task, which the uninstaller finds by the same name and removes.
+TEST_F(Setup, RunAtStartupMakesTheLogonTaskWhichTheUninstallerRemoves)
 {
     ASSERT_EQ(Install(), 0);
-    const std::string exe = defaultFolder + "\\Spindrel.exe";
+    const std::wstring task = startup_task::NameFor(code_page::ToWide(defaultFolder + "\\Spindrel.exe"));
     ASSERT_TRUE(ShellStart(startMenuLink));
     ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 1; }));
-    const HWND first = SpindrelWindows().front();
-    EXPECT_EQ(SpindrelWindows(exe).size(), 1u);
-
-    ::PostMessageA(first, WM_COMMAND, MAKEWPARAM(32781, 0), 0); // "Run at &Startup"
-    ASSERT_TRUE(WaitUntil([&] { return ReadString(runKey, "Spindrel") == runValueOfDefault; }))
-        << ReadString(runKey, "Spindrel");
-
-    const std::string command = ReadString(runKey, "Spindrel");
-    const size_t close = command.find('"', 1);
-    ASSERT_EQ(command[0], '"');
-    ASSERT_NE(close, std::string::npos);
-    const std::string file = command.substr(1, close - 1), parameters = command.substr(close + 2);
-    ASSERT_TRUE(ShellStart(file, parameters));
-    ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 2; }));
-    EXPECT_EQ(SpindrelWindows(exe).size(), 2u);
+    ::PostMessageA(SpindrelWindows().front(), WM_COMMAND, MAKEWPARAM(32781, 0), 0); // "Run at &Startup"
+    ASSERT_TRUE(WaitUntil([&] { return startup_task::Exists(task); }));
+    EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+    ASSERT_EQ(RunToEnd(defaultFolder + "\\Uninstall.exe", "/S _?=" + defaultFolder), 0u);
+    EXPECT_FALSE(startup_task::Exists(task));
 }
 
 TEST_F(Setup, UpgradeClosesSpindrelAndKeepsTheUsersFiles)
@@ -338,10 +330,10 @@ TEST_P(SetupInAnyFolder, InstallsRunsStartsWithWindowsKeepsItsSettingsAndUninsta
         EXPECT_TRUE(ReadSinceAged(services));
     }
 
-    // "Run at &Startup": the value names this folder's Spindrel.lnk, which starts this Spindrel.
+    // "Run at &Startup" with the rights: this Spindrel's logon task; the folder's Spindrel.lnk starts it too.
     ::PostMessageA(first, WM_COMMAND, MAKEWPARAM(32781, 0), 0);
-    const std::string runValue = "\"" + link + "\" -tray";
-    ASSERT_TRUE(WaitUntil([&] { return ReadString(runKey, "Spindrel") == runValue; })) << ReadString(runKey, "Spindrel");
+    const std::wstring task = startup_task::NameFor(code_page::ToWide(exe));
+    ASSERT_TRUE(WaitUntil([&] { return startup_task::Exists(task); }));
     ASSERT_TRUE(ShellStart(link, "-tray"));
     ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 2; }));
     EXPECT_EQ(SpindrelWindows(exe).size(), 2u);
@@ -367,13 +359,13 @@ TEST_P(SetupInAnyFolder, InstallsRunsStartsWithWindowsKeepsItsSettingsAndUninsta
          {std::string("idleseconds=3\r\n"), "logfile=" + folder + "\\log.txt\r\n", std::string("mbdelete=1\r\n")})
         EXPECT_NE(saved.find(line), std::string::npos) << line << " in\n" << saved;
 
-    // Uninstalled: nothing it installed stays, and the Run value it wrote goes; the settings stay.
+    // Uninstalled: nothing it installed or made stays; the settings stay.
     ASSERT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0u);
     for (const char* name : {"\\Spindrel.exe", "\\services", "\\Spindrel.lnk"})
         EXPECT_FALSE(Exists(folder + name)) << name;
     EXPECT_FALSE(Exists(startMenuLink));
     EXPECT_FALSE(KeyExists(uninstallKey));
-    EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+    EXPECT_FALSE(startup_task::Exists(task));
     EXPECT_EQ(ReadText(ini), saved);
 }
 

@@ -5,10 +5,12 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/core/ClientPath.h"
 #include "app/core/StartupCommand.h"
+#include "app/core/StartupTask.h"
 
 namespace {
 
@@ -38,6 +40,31 @@ TEST(StartupCommand, StoresNothingRatherThanACutPath)
     }
     EXPECT_FALSE(ShortcutPath(L"Spindrel.exe", L"Spindrel")); // no folder
     EXPECT_FALSE(ShortcutPath(L"\\Spindrel.exe", L"Spindrel"));
+}
+
+TEST(StartupCommand, TheRestartAsAdministratorSaysWhereTheWindowWas)
+{
+    const auto parsed = [](const std::wstring& line) {
+        return std::make_pair(startup_command::ParseArguments(line).continuing, startup_command::ParseArguments(line).inTray);
+    };
+    const std::wstring program = L"\"C:\\A -continue\\Spindrel.exe\" "; // an argument in the name is the name's
+    EXPECT_EQ(parsed(program + L"-tray"), std::make_pair(false, false));
+    EXPECT_EQ(parsed(program + startup_command::ContinueArguments(true)), std::make_pair(true, false));
+    EXPECT_EQ(parsed(program + L"-tray\t" + startup_command::ContinueArguments(false)), std::make_pair(true, true));
+    EXPECT_EQ(parsed(L"Spindrel.exe -CONTINUE"), std::make_pair(true, false));
+    EXPECT_EQ(parsed(L"Spindrel.exe -continued -continue-trays \"-continue\""), std::make_pair(false, false));
+    EXPECT_EQ(parsed(L"\"C:\\unclosed -continue"), std::make_pair(false, false));
+}
+
+TEST(StartupTask, OneNamePerExecutableAndEveryPathEscaped)
+{
+    // zlib's CRC-32 of the UTF-16LE bytes, which the uninstaller gets from ntdll's RtlComputeCrc32.
+    EXPECT_EQ(startup_task::TaskName(L"Spindrel", L"C:\\APP\\SPINDREL.EXE"), L"Spindrel 6E0EBCB1");
+    EXPECT_EQ(startup_task::TaskName(L"Spindrel", L"C:\\\u0414\u041C\\SPINDREL.EXE"), L"Spindrel 85BACC49");
+    const std::wstring xml = startup_task::TaskXml({L"S-1", L"C:\\R&D\\Spindrel.exe", L"C:\\R&D", L"<Spindrel>"});
+    EXPECT_NE(xml.find(L"<Command>C:\\R&amp;D\\Spindrel.exe</Command>"), std::wstring::npos) << xml;
+    EXPECT_EQ(xml.find(L"R&D"), std::wstring::npos) << xml;
+    EXPECT_EQ(xml.find(L"<Spindrel>"), std::wstring::npos) << xml;
 }
 
 std::optional<client_path::Client> Locate(const std::string& installPath,

@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "app/SpindrelDlg.h"
+#include "app/StartupTask.h"
 #include "app/core/ClientPath.h"
+#include "framework/CodePage.h"
 #include "res/resource.h"
 #include "tests/common/Preferences.h"
+#include "tests/common/ScopedHook.h"
 
 namespace {
 
@@ -27,6 +30,7 @@ public:
     using CSpindrelDlg::checkPeriodUnit;
     using CSpindrelDlg::LaunchClient;
     using CSpindrelDlg::LoadPreferences;
+    using CSpindrelDlg::MoveRunAtStartupToTask;
     using CSpindrelDlg::ReadRunClientOnStart;
     using CSpindrelDlg::runAtStartup;
     using CSpindrelDlg::runClientOnStart;
@@ -219,6 +223,8 @@ private:
 
 TEST_F(Preferences, RunAtStartupStoresTheShortcutBesideTheExecutableAndTheCheckMirrorsTheValue)
 {
+    // As without administrator rights; the logon task of a copy with them is LogonTask's.
+    test_support::ScopedHook<startup_task::ElevationQuery> unelevated{&startup_task::SetElevationQuery, [] { return false; }};
     CurrentDirectory keep;
     ASSERT_TRUE(::SetCurrentDirectoryA(TempFolder().c_str())); // started from elsewhere
     const std::string link = test_support::OwnFolder() + "Spindrel.lnk"; // wherever the process was started from
@@ -254,6 +260,57 @@ TEST_F(Preferences, RunAtStartupStoresTheShortcutBesideTheExecutableAndTheCheckM
         EXPECT_TRUE(dlg.runAtStartup);
     });
     ::DeleteFileA(link.c_str());
+}
+
+// ---- The logon task of a copy with administrator rights, which Wine gives every process. Its
+// definition is read where it is handed to the scheduler, which is then given it.
+
+std::vector<std::wstring> definitions;
+startup_task::RegisterCall scheduler = nullptr;
+HRESULT RecordTask(const wchar_t* name, const wchar_t* xml)
+{
+    definitions.emplace_back(xml);
+    return scheduler(name, xml);
+}
+
+TEST_F(Preferences, WithTheRightsTheLogonTaskTakesThePlaceOfTheRunValue)
+{
+    test_support::ScopedHook<startup_task::RegisterCall> recorder{&startup_task::SetRegisterCall, &RecordTask};
+    scheduler = recorder.Previous();
+    const std::wstring exe = code_page::ModuleFileNameW(), task = startup_task::NameFor(exe);
+    startup_task::Delete(task);
+    const std::string ours = "\"" + code_page::FromWide(startup_command::Folder(exe), CP_UTF8) + "\\Spindrel.lnk\" -tray";
+    const std::string anothers = "\"C:\\Other\\Spindrel.lnk\" -tray";
+    PrefsDlg dialog;
+    dialog.Run([&](PrefsDlg& dlg) {
+        // At start-up another copy's value stays; this executable's becomes the task.
+        for (const std::string& value : {anothers, ours}) {
+            ASSERT_TRUE(WriteString(runKey, "Spindrel", value));
+            dlg.MoveRunAtStartupToTask();
+        }
+        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+        EXPECT_TRUE(startup_task::Exists(task));
+        EXPECT_TRUE(dlg.OpenSettingsMenu().atStartup);
+        ASSERT_EQ(definitions.size(), 1u);
+        for (const std::wstring& part : std::vector<std::wstring>{
+                 L"<LogonTrigger><Enabled>true</Enabled><UserId>S-1-5-",
+                 L"</UserId><LogonType>InteractiveToken</LogonType><RunLevel>HighestAvailable",
+                 L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries><StopIfGoingOnBatteries>false<",
+                 L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>",
+                 L"<Command>" + exe + L"</Command><Arguments>-tray</Arguments><WorkingDirectory>" +
+                     startup_command::Folder(exe) + L"</WorkingDirectory>"})
+            EXPECT_NE(definitions[0].find(part), std::wstring::npos) << code_page::FromWide(part, CP_UTF8);
+
+        // Unticked: neither. Ticked again: the task, and nobody's Run value.
+        dlg.ToggleRunAtStartup();
+        EXPECT_FALSE(startup_task::Exists(task));
+        EXPECT_FALSE(dlg.OpenSettingsMenu().atStartup);
+        ASSERT_TRUE(WriteString(runKey, "Spindrel", anothers));
+        dlg.ToggleRunAtStartup();
+        EXPECT_TRUE(startup_task::Exists(task));
+        EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
+    });
+    startup_task::Delete(task);
 }
 
 // ---- Starting Tarvo.

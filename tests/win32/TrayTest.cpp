@@ -31,6 +31,15 @@ BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
     return shellAnswer;
 }
 
+std::vector<std::pair<HWND, UINT>> allowed; // let through the message filter
+
+BOOL WINAPI RecordFilter(HWND window, UINT message, DWORD action, tagCHANGEFILTERSTRUCT*)
+{
+    if (action == 1 /* MSGFLT_ALLOW */)
+        allowed.emplace_back(window, message);
+    return TRUE;
+}
+
 std::vector<std::pair<DWORD, NOTIFYICONDATAW>> wideCalls;
 BOOL WINAPI RecordNotifyIconWide(DWORD message, PNOTIFYICONDATAW data)
 {
@@ -63,9 +72,14 @@ TEST_F(Tray, AddedAtCreationWithItsRecordAndDeletedWithTheObject)
     HWND own = nullptr;
     {
         CSystemTray tray;
+        allowed.clear();
+        ScopedHook<MessageFilterCall> filter{&SetMessageFilterCall, &RecordFilter};
         EXPECT_TRUE(tray.CreateTrayIcon(&parent, 0x800A, "Spindrel", icon, 129, FALSE));
         own = tray.m_hWnd;
         ASSERT_NE(own, nullptr);
+        // A copy with administrator rights hears the shell: its restart and the icon's callback.
+        EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{{own, CSystemTray::taskbarCreatedMessage},
+                                                                 {parent.m_hWnd, 0x800Au}}));
         EXPECT_FALSE(::IsWindowVisible(own));
         EXPECT_EQ(::GetParent(own), nullptr);
 

@@ -1,4 +1,5 @@
-// Linked into a build of the program whose capture sockets are refused as without administrator rights.
+// Linked into a build of the program as without administrator rights: refused sockets, an unelevated token.
+#include "app/StartupTask.h"
 #include "engine/Capture.h"
 
 namespace {
@@ -10,5 +11,6 @@ struct RefusedSockets final : CaptureSocketSource {
     }
     void Close(SOCKET) override {}
 } refused;
-[[maybe_unused]] const bool installed = SetCaptureSocketSource(&refused) != nullptr;
+[[maybe_unused]] const bool installed = SetCaptureSocketSource(&refused) != nullptr &&
+                                        startup_task::SetElevationQuery([] { return false; }) != nullptr;
 } // namespace
