@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/Platform.h"
 #include "tests/common/Preferences.h"
 
 namespace {
@@ -250,6 +251,7 @@ TEST_F(Setup, UninstallWithTheSettingsBoxTickedRemovesThemToo)
 // In the virtual desktop, setup and uninstaller end this install's Spindrel in the tray by "&Exit", and no other.
 TEST_F(Setup, UpgradeAndUninstallEndOnlyThisInstallsSpindrelInTheTray)
 {
+    SPINDREL_ONLY_UNDER_WINE("it joins Wine's virtual desktop, which has a shell and a tray of its own");
     ASSERT_TRUE(JoinVirtualDesktop());
     ASSERT_EQ(Install(chosenFolder), 0);
     SpindrelProcess other(BuildFile("Spindrel.exe")); // this build's, from its own folder
