@@ -34,7 +34,7 @@ foreach(file IN LISTS files)
     cmake_path(GET file FILENAME relative)
   endif()
   # The runner and the install check sit at the top, beside the packages.
-  if(relative MATCHES "^bundle/")
+  if(relative MATCHES "^bundle-build/")
     cmake_path(GET file FILENAME relative)
   endif()
   cmake_path(GET relative PARENT_PATH parent)

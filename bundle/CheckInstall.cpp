@@ -163,7 +163,8 @@ void CheckInstalledSpindrel(const std::string& folder)
             seen.replace(at, 1, "\\n");
         Step(shown, "the toggle shows what " + std::string(test_support::PlatformName()) + " allows: \"" + seen + "\"");
         std::string how;
-        Step(WaitUntil([&] { return IconInTray(window, how); }, 10000), "its icon is in the notification area (" + how + ")");
+        const bool inTray = WaitUntil([&] { return IconInTray(window, how); }, 10000);
+        Step(inTray, "its icon is in the notification area (" + how + ")");
         ::PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
     }
     const bool ended = ::WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0;
@@ -195,7 +196,8 @@ int main(int argc, char** argv)
         CheckInstalledSpindrel(folder);
 
     // In place (_?=): the uninstaller then ends when its work is done, and is left for us to delete.
-    const DWORD uninstalled = RunToEnd(uninstaller, "/S _?=" + folder, 180000);
+    // The settings file and the preferences that this start wrote go too.
+    const DWORD uninstalled = RunToEnd(uninstaller, "/S /REMOVESETTINGS _?=" + folder, 180000);
     Step(uninstalled == 0 && ::GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES,
          "the uninstaller removes it silently (exit code " + std::to_string(static_cast<long>(uninstalled)) + ")");
     ::DeleteFileA(uninstaller.c_str());

@@ -104,6 +104,53 @@ private:
     UniqueKernelHandle job, process;
 };
 
+// Wine's load order for some libraries (HKCU\Software\Wine\DllOverrides) while one program runs,
+// put back as it was afterwards.
+class WineDllOverrides {
+public:
+    explicit WineDllOverrides(const std::vector<std::pair<std::string, std::string>>& overrides)
+    {
+        HKEY opened = nullptr;
+        if (overrides.empty() || ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0,
+                                                   KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &opened,
+                                                   nullptr) != ERROR_SUCCESS)
+            return;
+        key.reset(opened);
+        for (const auto& [library, order] : overrides) {
+            char value[256] = {};
+            DWORD size = sizeof value - 1, type = 0;
+            const bool had = ::RegQueryValueExA(key.get(), library.c_str(), nullptr, &type,
+                                                reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+                             type == REG_SZ;
+            previous.push_back({library, had, value});
+            ::RegSetValueExA(key.get(), library.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+                             static_cast<DWORD>(order.size() + 1));
+        }
+    }
+    ~WineDllOverrides()
+    {
+        for (const Previous& value : previous) {
+            if (value.had)
+                ::RegSetValueExA(key.get(), value.library.c_str(), 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(value.order.c_str()),
+                                 static_cast<DWORD>(value.order.size() + 1));
+            else
+                ::RegDeleteValueA(key.get(), value.library.c_str());
+        }
+    }
+    WineDllOverrides(const WineDllOverrides&) = delete;
+    WineDllOverrides& operator=(const WineDllOverrides&) = delete;
+
+private:
+    struct Previous {
+        std::string library;
+        bool had;
+        std::string order;
+    };
+    UniqueKey key;
+    std::vector<Previous> previous;
+};
+
 // What `program --gtest_list_tests` prints (its own filter applied).
 std::string Listing(const std::string& exe, const runner::TestProgram& program, const std::string& folder,
                     const std::vector<std::string>& environment)
@@ -202,7 +249,9 @@ int main(int argc, char** argv)
         const std::string exe = bundle + program.exe, folder = bundle + program.folder,
                           report = results + program.name + ".xml";
         const std::vector<std::string> environment =
-            runner::MergeEnvironment(OwnEnvironment(), program.environment, wine);
+            runner::MergeEnvironment(OwnEnvironment(), program.environment);
+        const WineDllOverrides overrides(wine ? runner::DllOverrides(program.environment)
+                                              : std::vector<std::pair<std::string, std::string>>{});
         std::vector<std::string> arguments = program.arguments;
         std::string reason;
         if (!filter.empty()) {

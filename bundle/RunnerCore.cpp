@@ -158,10 +158,9 @@ std::string CommandLine(const std::string& exe, const std::vector<std::string>& 
     return line;
 }
 
-std::vector<std::string> MergeEnvironment(std::vector<std::string> current, const std::vector<std::string>& entries,
-                                          bool wine)
+std::vector<std::string> MergeEnvironment(std::vector<std::string> current, const std::vector<std::string>& entries)
 {
-    const auto set = [&current](const std::string& entry) {
+    for (const std::string& entry : entries) {
         const std::string name = Name(entry);
         const auto same = std::find_if(current.begin(), current.end(),
                                        [&](const std::string& existing) { return Name(existing) == name; });
@@ -169,18 +168,30 @@ std::vector<std::string> MergeEnvironment(std::vector<std::string> current, cons
             *same = entry;
         else
             current.push_back(entry);
-    };
-    for (const std::string& entry : entries) {
-        set(entry);
-        if (wine && Name(entry) == "SPINDREL_EXTRA_DLLOVERRIDES") {
-            const std::string extra = entry.substr(entry.find('=') + 1);
-            const auto overrides = std::find_if(current.begin(), current.end(),
-                                                [](const std::string& e) { return Name(e) == "WINEDLLOVERRIDES"; });
-            const std::string before = overrides == current.end() ? "" : overrides->substr(overrides->find('=') + 1);
-            set("WINEDLLOVERRIDES=" + extra + (before.empty() ? "" : ";" + before));
-        }
     }
     return current;
+}
+
+std::vector<std::pair<std::string, std::string>> DllOverrides(const std::vector<std::string>& environment)
+{
+    std::vector<std::pair<std::string, std::string>> overrides;
+    for (const std::string& entry : environment) {
+        if (Name(entry) != "SPINDREL_EXTRA_DLLOVERRIDES")
+            continue;
+        for (const std::string& part : Split(entry.substr(entry.find('=') + 1), ';')) {
+            const std::string::size_type equals = part.find('=');
+            if (equals == std::string::npos || equals == 0)
+                continue;
+            std::string order;
+            for (const std::string& letter : Split(part.substr(equals + 1), ','))
+                if (letter == "n" || letter == "b")
+                    order += (order.empty() ? "" : ",") + std::string(letter == "n" ? "native" : "builtin");
+            for (const std::string& library : Split(part.substr(0, equals), ','))
+                if (!library.empty())
+                    overrides.emplace_back(library, order);
+        }
+    }
+    return overrides;
 }
 
 std::string FailureReport(const std::string& program, const std::string& reason)

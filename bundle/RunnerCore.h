@@ -5,6 +5,7 @@
 
 #include <map>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -42,10 +43,14 @@ std::vector<std::string> WithFilter(std::vector<std::string> arguments, const st
 std::string CommandLine(const std::string& exe, const std::vector<std::string>& arguments);
 
 // The environment of a test program: the runner's own (NAME=VALUE entries) with the program's
-// entries set over it, names compared without case as Windows does. Under Wine an entry
-// SPINDREL_EXTRA_DLLOVERRIDES is put in front of WINEDLLOVERRIDES, as scripts/wine-env does.
-std::vector<std::string> MergeEnvironment(std::vector<std::string> current, const std::vector<std::string>& entries,
-                                          bool wine);
+// entries set over it, names compared without case as Windows does.
+std::vector<std::string> MergeEnvironment(std::vector<std::string> current, const std::vector<std::string>& entries);
+
+// A program's SPINDREL_EXTRA_DLLOVERRIDES entry, in WINEDLLOVERRIDES' form ("a,b=n,b;c=d"), as
+// the values of Wine's DllOverrides registry key: {"a", "native,builtin"}, ..., {"c", ""}. Under
+// Wine the runner sets them there for that program: Wine takes WINEDLLOVERRIDES from the Unix
+// environment that started it, not from the one a Windows program hands its child.
+std::vector<std::pair<std::string, std::string>> DllOverrides(const std::vector<std::string>& environment);
 
 // A JUnit report of one failed test, for a program that ended without writing its own
 // (it did not start, crashed or ran out of time).

@@ -40,10 +40,11 @@ TEST(RunnerCore, CommandLineAndEnvironmentOfATestProgram)
     EXPECT_EQ(CommandLine("C:\\b d\\t.exe", WithFilter({"--gtest_filter=-*Tray", "a b", "q\"x", "d\\", "x\\\\\"", ""}, "T.*")),
               "\"C:\\b d\\t.exe\" \"a b\" \"q\\\"x\" d\\ \"x\\\\\\\\\\\"\" \"\" --gtest_filter=T.*");
     const std::vector<std::string> own{"Path=C:\\w", "WINEDLLOVERRIDES=mshtml="};
-    EXPECT_EQ(MergeEnvironment(own, {"PATH=D:\\", "SPINDREL_EXTRA_DLLOVERRIDES=wininet=n,b"}, true),
-              (std::vector<std::string>{"PATH=D:\\", "WINEDLLOVERRIDES=wininet=n,b;mshtml=",
-                                        "SPINDREL_EXTRA_DLLOVERRIDES=wininet=n,b"}));
-    EXPECT_EQ(MergeEnvironment(own, {"SPINDREL_EXTRA_DLLOVERRIDES=wininet=n,b"}, false)[1], own[1]);
+    EXPECT_EQ(MergeEnvironment(own, {"PATH=D:\\", "SPINDREL_EXTRA_DLLOVERRIDES=wininet=n,b"}),
+              (std::vector<std::string>{"PATH=D:\\", "WINEDLLOVERRIDES=mshtml=", "SPINDREL_EXTRA_DLLOVERRIDES=wininet=n,b"}));
+    EXPECT_EQ(DllOverrides({"A=1", "spindrel_extra_dlloverrides=iphlpapi,wininet=n,b;mscoree=;x=b"}),
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"iphlpapi", "native,builtin"}, {"wininet", "native,builtin"}, {"mscoree", ""}, {"x", "builtin"}}));
 }
 
 } // namespace
