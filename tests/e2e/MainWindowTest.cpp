@@ -60,7 +60,7 @@ TEST(MainWindow, OpensVisibleCentredWithTheTemplatesTexts)
 TEST(MainWindow, AFailingCaptureStaysStoppedThroughAHundredClicks)
 {
     if (RealCaptureRuns())
-        GTEST_SKIP() << "an administrator's raw socket opens on Windows (e2e_platform_capture)";
+        GTEST_SKIP() << "an administrator's raw socket opens on Windows (e2e_platform)";
     SpindrelProcess spindrel;
     ASSERT_TRUE(spindrel.Start());
     HWND window = spindrel.WaitForMainWindow();

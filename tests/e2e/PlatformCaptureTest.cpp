@@ -47,16 +47,13 @@ TEST(PlatformCapture, TheRealCaptureDoesWhatThePlatformAllows)
     EXPECT_EQ(ticked, captures) << PlatformName() << ", clock " << clock;
 
     if (captures) {
-        // The switch-off ends the worker (and with it its socket) and stops the clock.
+        // The switch-off ends the worker, and with it its socket and the clock.
         const DWORD running = ThreadCount(spindrel.ProcessId());
         ::PostMessageA(::GetDlgItem(window, IDC_ACCELERATE), BM_CLICK, 0, 0);
         EXPECT_TRUE(WaitUntil([&] {
             return spindrel.ControlText(IDC_ACCELERATE) == "State: Stopped\nPush to activate acceleration";
         }));
         EXPECT_TRUE(WaitUntil([&] { return ThreadCount(spindrel.ProcessId()) < running; }, 5000));
-        const std::string stopped = spindrel.ControlText(IDC_ACCELERATED_TIME);
-        ::Sleep(2500);
-        EXPECT_EQ(spindrel.ControlText(IDC_ACCELERATED_TIME), stopped);
     }
     spindrel.PostCommand(ID_EXIT);
     EXPECT_TRUE(spindrel.WaitForExit(15000));
