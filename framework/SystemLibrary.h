@@ -69,6 +69,7 @@ extern SystemLibrary kernel;         // kernel32.dll
 extern SystemLibrary user;           // user32.dll
 extern SystemLibrary advapi;         // advapi32.dll
 extern SystemLibrary commonControls; // comctl32.dll
+extern SystemLibrary ntdll;          // ntdll.dll: in every process; under Wine it tells so
 // Loaded from the system folder when first needed.
 extern SystemLibrary ipHelper;       // Iphlpapi.dll: interface and address tables
 extern SystemLibrary internet;       // wininet.dll: the Internet connection state

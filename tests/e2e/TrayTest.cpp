@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Config.h"
+#include "tests/common/Platform.h"
 #include "tests/common/Process.h"
 #include "res/resource.h"
 
@@ -89,6 +90,7 @@ TEST(Tray, TheSessionsEndWritesTheSettingsAndEndsAlsoInTheTray)
 // taskbar that still had it. Run in the virtual desktop, whose shell has a real tray.
 TEST(Tray, IconComesBackWhenTheShellRestarts)
 {
+    SPINDREL_ONLY_UNDER_WINE("it restarts the shell of Wine's virtual desktop");
     ASSERT_TRUE(test_support::JoinVirtualDesktop());
     SpindrelProcess spindrel;
     ASSERT_TRUE(spindrel.Start());

@@ -14,6 +14,7 @@
 
 #include "app/StartupTask.h"
 #include "framework/CodePage.h"
+#include "tests/common/Platform.h"
 #include "tests/common/Preferences.h"
 
 namespace {
@@ -243,6 +244,7 @@ TEST_F(Setup, UninstallWithTheSettingsBoxTickedRemovesThemToo)
 // Ended so, it writes at exit the keys its settings file lacked at start, also after the file was deleted.
 TEST_F(Setup, UpgradeAndUninstallEndOnlyThisInstallsSpindrelInTheTray)
 {
+    SPINDREL_ONLY_UNDER_WINE("it joins Wine's virtual desktop, which has a shell and a tray of its own");
     ASSERT_TRUE(JoinVirtualDesktop());
     ASSERT_EQ(Install(chosenFolder), 0);
     SpindrelProcess other(BuildFile("Spindrel.exe")); // this build's, from its own folder
