@@ -1,9 +1,8 @@
 #pragma once
-// A test hook for one scope: set through its setter (which answers the hook it replaces) or in the
-// variable that holds it, and the previous one put back when the scope ends, also after a failed
-// assertion, so that no hook leaks into the next test.
+// A test hook for one scope: set through its setter, which answers the hook it replaces, and the
+// previous one put back when the scope ends, also after a failed assertion, so that no hook leaks
+// into the next test.
 #include <type_traits>
-#include <utility>
 
 namespace test_support {
 
@@ -12,15 +11,13 @@ class ScopedHook {
 public:
     using Same = typename std::common_type<Hook>::type; // the hook's type, not deduced from the new hook
     ScopedHook(Hook (*set)(Hook), Same hook) : set_(set), previous_(set(hook)) {}
-    ScopedHook(Hook& variable, Same hook) : variable_(&variable), previous_(std::exchange(variable, hook)) {}
-    ~ScopedHook() { set_ ? void(set_(previous_)) : void(*variable_ = previous_); }
+    ~ScopedHook() { set_(previous_); }
     ScopedHook(const ScopedHook&) = delete;
     ScopedHook& operator=(const ScopedHook&) = delete;
     Hook Previous() const { return previous_; }
 
 private:
-    Hook (*set_)(Hook) = nullptr;
-    Hook* variable_ = nullptr;
+    Hook (*set_)(Hook);
     Hook previous_;
 };
 
