@@ -6,7 +6,6 @@ SystemLibrary kernel{"kernel32.dll", SystemLibrary::Source::Imported};
 SystemLibrary user{"user32.dll", SystemLibrary::Source::Imported};
 SystemLibrary advapi{"advapi32.dll", SystemLibrary::Source::Imported};
 SystemLibrary commonControls{"comctl32.dll", SystemLibrary::Source::Imported};
-SystemLibrary ntdll{"ntdll.dll", SystemLibrary::Source::Imported};
 SystemLibrary ipHelper{"Iphlpapi.dll", SystemLibrary::Source::SystemFolder};
 SystemLibrary internet{"wininet.dll", SystemLibrary::Source::SystemFolder};
 SystemLibrary automation{"oleaut32.dll", SystemLibrary::Source::SystemFolder};

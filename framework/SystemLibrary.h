@@ -64,12 +64,11 @@ private:
 // Every library the program reaches at run time, each once.
 namespace system_library {
 // In the import table.
-extern SystemLibrary ntdll;          // ntdll.dll
+extern SystemLibrary ntdll;          // ntdll.dll: in every process; under Wine it tells so
 extern SystemLibrary kernel;         // kernel32.dll
 extern SystemLibrary user;           // user32.dll
 extern SystemLibrary advapi;         // advapi32.dll
 extern SystemLibrary commonControls; // comctl32.dll
-extern SystemLibrary ntdll;          // ntdll.dll: in every process; under Wine it tells so
 // Loaded from the system folder when first needed.
 extern SystemLibrary ipHelper;       // Iphlpapi.dll: interface and address tables
 extern SystemLibrary internet;       // wininet.dll: the Internet connection state
