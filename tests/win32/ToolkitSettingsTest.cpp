@@ -217,7 +217,8 @@ TEST_F(SettingsFile, TheFileIsReplacedWholeOrNotAtAll)
 
 TEST_F(SettingsFile, GarbageIsReadWithoutHarm)
 {
-    std::string garbage("[main]\0alwaysontop=\0\xff\xfe\x01\r\n", 27);
+    static const char head[] = "[main]\0alwaysontop=\0\xff\xfe\x01\r\n";
+    std::string garbage(head, sizeof head - 1); // with its zeros, without the literal's own
     garbage += std::string(1 << 20, 'g') + "\r\n[log]\r\nlogtype=4\r\nlogfile=" + std::string(5000, 'f');
     WriteBytes(path, garbage);
     {
