@@ -76,7 +76,8 @@ TEST(Dialogs, AboutBoxFromTheSystemMenuAndTheSettingsMenuOpensCentred)
 
 TEST(Dialogs, AssistiveTechnologySeesTheToggleAsACheckButtonAndTheErrorDialogsLinkAsALink)
 {
-    prefs_test::KeptKey client(prefs_test::clientKey);
+    prefs_test::KeptKey product(prefs_test::productKey), client(prefs_test::clientKey);
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, prefs_test::productKey); // no "Auto&Run Tarvo" left by another test
     ::SHDeleteKeyA(HKEY_CURRENT_USER, prefs_test::clientKey);
     // A build whose capture runs, so that acceleration is on after the start.
     SpindrelProcess spindrel(OwnFolder() + "capturing\\SpindrelCapturing.exe");

@@ -1,4 +1,4 @@
-// The totals past 4 GiB with the real program: loopback-totals.sh runs this inside a network
+// The totals past 4 GiB with the real program: network/namespace-test runs this inside a network
 // namespace that has only loopback, after more than 4 GiB have gone through it.
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 
 TEST(Totals, LoopbackShowsMoreThanFourGiBReceived)
 {
-    if (!std::getenv("SPINDREL_LOOPBACK_NAMESPACE"))
-        GTEST_SKIP() << "run by loopback-totals.sh, inside a network namespace";
+    if (!std::getenv("SPINDREL_NETWORK_NAMESPACE"))
+        GTEST_SKIP() << "run by network/namespace-test, inside a network namespace";
     ASSERT_TRUE(prefs_test::WriteDword("SOFTWARE\\Spindrel", "Network", 0)); // loopback, the only entry
     test_support::SpindrelProcess spindrel;
     ASSERT_TRUE(spindrel.Start() && spindrel.WaitForMainWindow());
