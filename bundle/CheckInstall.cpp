@@ -7,13 +7,12 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-#include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
 #include "res/resource.h"
 #include "tests/common/Platform.h"
+#include "tests/common/Process.h"
 
 namespace {
 
@@ -36,73 +35,6 @@ void Step(bool passed, const std::string& what)
     std::printf("%s %s\n", passed ? "ok    " : "FAILED", what.c_str());
     std::fflush(stdout);
     failures += !passed;
-}
-
-std::string OwnFolder()
-{
-    char path[MAX_PATH * 3] = {};
-    ::GetModuleFileNameA(nullptr, path, sizeof path - 1);
-    std::string folder = path;
-    return folder.erase(folder.find_last_of('\\') + 1);
-}
-
-// The program's exit code, or kFailed when it did not start or end within the time.
-constexpr DWORD kFailed = 0xFFFFFFFF;
-DWORD RunToEnd(const std::string& exe, const std::string& arguments, DWORD timeoutMs)
-{
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &started))
-        return kFailed;
-    const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
-    DWORD code = kFailed;
-    if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0)
-        ::TerminateProcess(process.get(), kFailed);
-    else
-        ::GetExitCodeProcess(process.get(), &code);
-    return code;
-}
-
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
-}
-
-struct MainWindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindShownMainWindow(HWND window, LPARAM data)
-{
-    auto* wanted = reinterpret_cast<MainWindowSearch*>(data);
-    DWORD owner = 0;
-    char caption[64] = {}, className[16] = {};
-    ::GetWindowThreadProcessId(window, &owner);
-    ::GetWindowTextA(window, caption, sizeof caption);
-    ::GetClassNameA(window, className, sizeof className);
-    if (owner != wanted->processId || !::IsWindowVisible(window) || std::strcmp(caption, "Spindrel") != 0 ||
-        std::strcmp(className, "#32770") != 0)
-        return TRUE;
-    wanted->found = window;
-    return FALSE;
-}
-
-HWND ShownMainWindow(DWORD processId)
-{
-    MainWindowSearch search{processId, nullptr};
-    ::EnumWindows(FindShownMainWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 // Whether the shell holds the icon that the window added. Shell_NotifyIconGetRect answers where
@@ -139,45 +71,38 @@ std::string DefaultFolder()
 
 void CheckInstalledSpindrel(const std::string& folder)
 {
-    std::string commandLine = "\"" + folder + "\\Spindrel.exe\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    const bool ran = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                                      &startup, &started);
+    test_support::SpindrelProcess spindrel(folder + "\\Spindrel.exe");
+    const bool ran = spindrel.Start("", folder);
     Step(ran, "the installed Spindrel.exe starts");
     if (!ran)
         return;
-    const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
-    HWND window = nullptr;
-    Step(WaitUntil([&] { return (window = ShownMainWindow(started.dwProcessId)) != nullptr; }, 30000),
-         "its main window shows");
+    const HWND window = spindrel.WaitForMainWindow(30000);
+    Step(window != nullptr, "its main window shows");
     if (window) {
         const std::string expected = test_support::RealCaptureCaption();
-        char caption[128] = {};
-        const bool shown = WaitUntil(
-            [&] { return ::GetDlgItemTextA(window, IDC_ACCELERATE, caption, sizeof caption), expected == caption; },
-            15000);
-        std::string seen = caption;
+        std::string seen;
+        const bool shown =
+            test_support::WaitUntil([&] { return (seen = spindrel.ControlText(IDC_ACCELERATE)) == expected; }, 15000);
         for (std::string::size_type at; (at = seen.find('\n')) != std::string::npos;)
             seen.replace(at, 1, "\\n");
         Step(shown, "the toggle shows what " + std::string(test_support::PlatformName()) + " allows: \"" + seen + "\"");
         std::string how;
-        const bool inTray = WaitUntil([&] { return IconInTray(window, how); }, 10000);
+        const bool inTray = test_support::WaitUntil([&] { return IconInTray(window, how); }, 10000);
         Step(inTray, "its icon is in the notification area (" + how + ")");
-        ::PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
+        spindrel.PostCommand(ID_EXIT);
     }
-    const bool ended = ::WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0;
+    const bool ended = spindrel.WaitForExit(15000);
     Step(ended, "\"&Exit\" ends it");
     if (!ended)
-        ::TerminateProcess(process.get(), 1);
+        spindrel.Kill();
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::string bundle = OwnFolder();
+    using test_support::RunToEnd;
+    const std::string bundle = test_support::OwnFolder();
     const std::string folder = argc > 1 ? argv[1] : DefaultFolder();
     WIN32_FIND_DATAA found{};
     const HANDLE search = ::FindFirstFileA((bundle + "Spindrel-*-setup.exe").c_str(), &found);
