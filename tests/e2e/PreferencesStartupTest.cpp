@@ -126,7 +126,10 @@ struct CopiedSpindrel {
         if (::GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES && !Writable())
             SetImmutable(false);
         // A Spindrel that has just ended may hold its exe a moment longer.
-        WaitUntil([&] { return ::DeleteFileA(exe.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND; });
+        WaitUntil([&] {
+            return ::DeleteFileA(exe.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND ||
+                   ::GetLastError() == ERROR_PATH_NOT_FOUND;
+        });
         for (const std::string& file : {link, folder + "\\Spindrel.ini"})
             ::DeleteFileA(file.c_str());
         ::RemoveDirectoryA(folder.c_str());
@@ -179,7 +182,7 @@ TEST_F(PreferencesStartup, EachInstallWithTheRightsHasItsOwnLogonTask)
     for (SpindrelProcess* spindrel : {&build, &copied}) {
         ASSERT_TRUE(spindrel->Start() && spindrel->WaitForMainWindow());
         tasks.push_back(startup_task::NameFor(code_page::ToWide(ModulePath(spindrel->ProcessId(), "Spindrel.exe"))));
-        spindrel->PostCommand(32781);
+        spindrel->PostCommand(ID_RUN_AT_STARTUP);
     }
     EXPECT_NE(tasks[0], tasks[1]);
     for (const std::wstring& task : tasks) {

@@ -14,6 +14,7 @@
 
 #include "app/StartupTask.h"
 #include "framework/CodePage.h"
+#include "res/resource.h"
 #include "tests/common/Platform.h"
 #include "tests/common/Preferences.h"
 
@@ -57,7 +58,7 @@ bool ShellStart(const std::string& file, const std::string& parameters = "", con
 bool QuitAllSpindrels()
 {
     for (HWND window : SpindrelWindows())
-        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(1007, BN_CLICKED), 0);
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_QUIT, BN_CLICKED), 0);
     return WaitUntil([] { return SpindrelWindows().empty(); });
 }
 
@@ -149,7 +150,7 @@ TEST_F(Setup, RunAtStartupMakesTheLogonTaskWhichTheUninstallerRemoves)
     const std::wstring task = startup_task::NameFor(code_page::ToWide(defaultFolder + "\\Spindrel.exe"));
     ASSERT_TRUE(ShellStart(startMenuLink));
     ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 1; }));
-    ::PostMessageA(SpindrelWindows().front(), WM_COMMAND, MAKEWPARAM(32781, 0), 0); // "Run at &Startup"
+    ::PostMessageA(SpindrelWindows().front(), WM_COMMAND, MAKEWPARAM(ID_RUN_AT_STARTUP, 0), 0); // "Run at &Startup"
     ASSERT_TRUE(WaitUntil([&] { return startup_task::Exists(task); }));
     EXPECT_FALSE(ReadValue(runKey, "Spindrel").exists);
     ASSERT_EQ(RunToEnd(defaultFolder + "\\Uninstall.exe", "/S _?=" + defaultFolder), 0u);
@@ -327,13 +328,13 @@ TEST_P(SetupInAnyFolder, InstallsRunsStartsWithWindowsKeepsItsSettingsAndUninsta
     ASSERT_TRUE(WaitUntil([] { return SpindrelWindows().size() == 1; }));
     const HWND first = SpindrelWindows().front();
     EXPECT_EQ(SpindrelWindows(exe).size(), 1u);
-    EXPECT_TRUE(WaitUntil([&] { return !ItemText(first, 1016).empty(); })); // the first refresh
+    EXPECT_TRUE(WaitUntil([&] { return !ItemText(first, IDC_CONNECTION_TYPE).empty(); })); // the first refresh
     if (accessKept) {
         EXPECT_TRUE(ReadSinceAged(services));
     }
 
     // "Run at &Startup" with the rights: this Spindrel's logon task; the folder's Spindrel.lnk starts it too.
-    ::PostMessageA(first, WM_COMMAND, MAKEWPARAM(32781, 0), 0);
+    ::PostMessageA(first, WM_COMMAND, MAKEWPARAM(ID_RUN_AT_STARTUP, 0), 0);
     const std::wstring task = startup_task::NameFor(code_page::ToWide(exe));
     ASSERT_TRUE(WaitUntil([&] { return startup_task::Exists(task); }));
     ASSERT_TRUE(ShellStart(link, "-tray"));
