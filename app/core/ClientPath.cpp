@@ -3,33 +3,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "framework/AsciiText.h"
+
 namespace client_path {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool SameAscii(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 std::string_view WithoutTrailingSeparators(std::string_view path)
 {
@@ -48,10 +28,11 @@ std::optional<Client> Locate(const char* buffer, std::size_t bufferSize, const c
     if (!nul)
         return std::nullopt; // the value filled the buffer without a NUL
 
-    std::string_view path = Trimmed({buffer, static_cast<std::size_t>(static_cast<const char*>(nul) - buffer)});
+    std::string_view path =
+        ascii::Trimmed(std::string_view{buffer, static_cast<std::size_t>(static_cast<const char*>(nul) - buffer)});
     if (!path.empty() && path.front() == '"') {
         path.remove_prefix(1);
-        path = Trimmed(path.substr(0, path.find('"')));
+        path = ascii::Trimmed(path.substr(0, path.find('"')));
     }
     path = WithoutTrailingSeparators(path);
 
@@ -59,7 +40,8 @@ std::optional<Client> Locate(const char* buffer, std::size_t bufferSize, const c
     std::string_view folder = path;
     const std::size_t separator = path.find_last_of("\\/");
     const bool namesExecutable =
-        SameAscii(separator == std::string_view::npos ? path : path.substr(separator + 1), executableName);
+        ascii::SameName(separator == std::string_view::npos ? path : path.substr(separator + 1),
+                        std::string_view(executableName));
     if (namesExecutable)
         folder = separator == std::string_view::npos ? std::string_view()
                                                      : WithoutTrailingSeparators(path.substr(0, separator));

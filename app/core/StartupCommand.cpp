@@ -1,5 +1,7 @@
 #include "app/core/StartupCommand.h"
 
+#include "framework/AsciiText.h"
+
 namespace startup_command {
 
 std::optional<std::wstring> ShortcutPath(std::wstring_view exePath, std::wstring_view productName)
@@ -41,20 +43,6 @@ namespace {
 constexpr std::wstring_view kContinue = L"-continue";
 constexpr std::wstring_view kContinueInTray = L"-continue-tray";
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-bool SameName(std::wstring_view argument, std::wstring_view name)
-{
-    if (argument.size() != name.size())
-        return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const wchar_t c = argument[i] >= L'A' && argument[i] <= L'Z' ? argument[i] - L'A' + L'a' : argument[i];
-        if (c != name[i])
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 StartArguments ParseArguments(std::wstring_view commandLine)
@@ -65,20 +53,20 @@ StartArguments ParseArguments(std::wstring_view commandLine)
         const std::size_t close = commandLine.find(L'"', 1);
         at = close == std::wstring_view::npos ? commandLine.size() : close + 1;
     }
-    while (at < commandLine.size() && !IsBlank(commandLine[at]))
+    while (at < commandLine.size() && !ascii::IsBlank(commandLine[at]))
         ++at;
 
     StartArguments arguments;
     while (at < commandLine.size()) {
-        while (at < commandLine.size() && IsBlank(commandLine[at]))
+        while (at < commandLine.size() && ascii::IsBlank(commandLine[at]))
             ++at;
         const std::size_t start = at;
-        while (at < commandLine.size() && !IsBlank(commandLine[at]))
+        while (at < commandLine.size() && !ascii::IsBlank(commandLine[at]))
             ++at;
         const std::wstring_view argument = commandLine.substr(start, at - start);
-        if (SameName(argument, kContinue)) {
+        if (ascii::SameName(argument, kContinue)) {
             arguments.continuing = true;
-        } else if (SameName(argument, kContinueInTray)) {
+        } else if (ascii::SameName(argument, kContinueInTray)) {
             arguments.continuing = true;
             arguments.inTray = true;
         }

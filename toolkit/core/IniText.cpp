@@ -1,37 +1,10 @@
 #include "toolkit/core/IniText.h"
 
+#include "framework/AsciiText.h"
+
 namespace ini_text {
 
 namespace {
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-char AsciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    return true;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::string_view Unquote(std::string_view value)
 {
@@ -62,20 +35,21 @@ Line ReadLine(const std::string& text, std::size_t begin)
         --line.end;
 
     const std::string_view content(text.data() + begin, line.end - begin);
-    const std::string_view trimmed = Trim(content);
+    const std::string_view trimmed = ascii::Trimmed(content);
     if (trimmed.empty()) {
         line.kind = Kind::Blank;
     } else if (trimmed.front() == '[') {
         line.kind = Kind::Section;
         const std::size_t close = trimmed.find(']');
-        line.name = Trim(trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+        line.name =
+            ascii::Trimmed(trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
     } else if (trimmed.front() == ';' || content.find('=') == std::string_view::npos) {
         line.kind = Kind::Other;
     } else {
         line.kind = Kind::Value;
         const std::size_t equals = content.find('=');
-        line.name = Trim(content.substr(0, equals));
-        const std::string_view value = Trim(content.substr(equals + 1));
+        line.name = ascii::Trimmed(content.substr(0, equals));
+        const std::string_view value = ascii::Trimmed(content.substr(equals + 1));
         line.valueBegin = value.empty() ? line.end : static_cast<std::size_t>(value.data() - text.data());
         line.valueEnd = line.valueBegin + value.size();
     }
@@ -104,8 +78,8 @@ std::optional<std::string> Document::Get(std::string_view section, std::string_v
         if (line.kind == Kind::Section) {
             if (inSection)
                 return std::nullopt; // only the first section of the name counts
-            inSection = SameName(line.name, section);
-        } else if (line.kind == Kind::Value && inSection && SameName(line.name, key)) {
+            inSection = ascii::SameName(line.name, section);
+        } else if (line.kind == Kind::Value && inSection && ascii::SameName(line.name, key)) {
             return std::string(Unquote(StoredValue(text_, line)));
         }
     }
@@ -122,13 +96,13 @@ bool Document::Set(std::string_view section, std::string_view key, std::string_v
         if (line.kind == Kind::Section) {
             if (inSection)
                 break;
-            inSection = found = SameName(line.name, section);
+            inSection = found = ascii::SameName(line.name, section);
             insertAt = line.next;
             continue;
         }
         if (!inSection)
             continue;
-        if (line.kind == Kind::Value && SameName(line.name, key)) {
+        if (line.kind == Kind::Value && ascii::SameName(line.name, key)) {
             if (Unquote(StoredValue(text_, line)) == value)
                 return false;
             text_.replace(line.valueBegin, line.valueEnd - line.valueBegin, value);
