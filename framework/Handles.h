@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <winsock2.h>
 
-#include <utility>
 
 template <typename Handle, typename Traits>
 class UniqueHandle {
@@ -71,47 +70,23 @@ struct Socket {
 };
 } // namespace handle_traits
 
-// One reference to a COM interface, released in the destructor.
+// One reference to a COM interface, released in the destructor: a handle whose close is Release.
+namespace handle_traits {
 template <typename Interface>
-class UniqueInterface {
+struct ComInterface : NullInvalid<Interface*> {
+    static void close(Interface* object) { object->Release(); }
+};
+} // namespace handle_traits
+
+template <typename Interface>
+class UniqueInterface : public UniqueHandle<Interface*, handle_traits::ComInterface<Interface>> {
 public:
-    UniqueInterface() = default;
-    // Takes over the reference that `object` carries.
-    explicit UniqueInterface(Interface* object) : object_(object) {}
-    ~UniqueInterface() { reset(); }
+    // Takes over the reference that an object given to the constructor carries.
+    using UniqueHandle<Interface*, handle_traits::ComInterface<Interface>>::UniqueHandle;
 
-    UniqueInterface(const UniqueInterface&) = delete;
-    UniqueInterface& operator=(const UniqueInterface&) = delete;
-    UniqueInterface(UniqueInterface&& other) noexcept : object_(other.release()) {}
-    UniqueInterface& operator=(UniqueInterface&& other) noexcept
-    {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-
-    Interface* get() const { return object_; }
-    Interface* operator->() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-    Interface* release() { return std::exchange(object_, nullptr); }
-    void reset(Interface* object = nullptr)
-    {
-        if (Interface* old = std::exchange(object_, object))
-            old->Release();
-    }
-
-    // For the calls that hand an interface out through a pointer (CoCreateInstance,
-    // QueryInterface take it as void**).
-    Interface** put()
-    {
-        reset();
-        return &object_;
-    }
-    void** putVoid() { return reinterpret_cast<void**>(put()); }
-
-private:
-    Interface* object_ = nullptr;
+    Interface* operator->() const { return this->get(); }
+    // For the calls that take the interface's place as void** (CoCreateInstance, QueryInterface).
+    void** putVoid() { return reinterpret_cast<void**>(this->put()); }
 };
 
 using UniqueIcon = UniqueHandle<HICON, handle_traits::Icon>;
